@@ -1,0 +1,1 @@
+// The live sound device through PortAudio lands with the tone output.

@@ -1,0 +1,61 @@
+#include "params/Panel.h"
+
+#include <string>
+
+#include "params/Numbers.h"
+
+namespace qv {
+
+Panel::Panel() {
+    using params::kParams;
+    for (int k = 0; k < params::kCount; ++k) {
+        const params::Param& p = kParams[static_cast<std::size_t>(k)];
+        bool vertical = k < params::kVerticalCount;
+        auto bar = std::make_unique<ScrollBar>(
+            vertical ? ScrollBar::Orientation::Vertical : ScrollBar::Orientation::Horizontal, p.min,
+            p.max, p.value);
+        bar->rect = p.bar;
+        bar->set_visible(p.visible);
+        bar->on_change = [this, k, vertical] { vertical ? sc_Change(k) : hsc_Change(k); };
+        bars_[static_cast<std::size_t>(k)] = std::move(bar);
+
+        auto text = std::make_unique<TextBox>(std::string(params::initial_text(k)));
+        text->rect = p.text;
+        text->alignment = Align::Center;
+        text->back_color = params::text_back_color(k);
+        text->tooltip = params::text_tooltip(k);
+        text->set_visible(p.visible);
+        text->on_change = [this, k] { tx_Change(k); };
+        texts_[static_cast<std::size_t>(k)] = std::move(text);
+    }
+    for (int i = 0; i < params::kSwitchCount; ++i) {
+        auto box = std::make_unique<CheckBox>();
+        box->rect = params::kSwitches[static_cast<std::size_t>(i)].rect;
+        switches_[static_cast<std::size_t>(i)] = std::move(box);
+    }
+    for (int i = 0; i < params::kLabelCount; ++i) {
+        const params::Title& t = params::kTitles[static_cast<std::size_t>(i)];
+        auto label = std::make_unique<Label>(std::string(t.caption), t.alignment);
+        label->rect = t.rect;
+        titles_[static_cast<std::size_t>(i)] = std::move(label);
+    }
+}
+
+void Panel::sc_Change(int k) { tx(k).set_text(numbers::value_to_text(sc(k).value())); }
+
+void Panel::hsc_Change(int k) { tx(k).set_text(numbers::value_to_text(hsc(k).value())); }
+
+void Panel::tx_Change(int k) {
+    // An emptied text becomes "0"; its own nested change carries the 0 into the slider.
+    if (tx(k).text().empty()) tx(k).set_text("0");
+
+    // The modulated sliders 22..25 follow their text only while their switch is exactly 1.
+    bool follows = k < 22 || k > 25 ||
+                   (k == 24 && ck(0).value() == 1) || (k == 25 && ck(1).value() == 1) ||
+                   (k == 22 && ck(2).value() == 1) || (k == 23 && ck(3).value() == 1);
+    if (!follows) return;
+    // A text that gives no number, or one the slider refuses, leaves the slider alone.
+    if (auto value = numbers::text_to_value(tx(k).text())) bar(k).set_value(*value);
+}
+
+}  // namespace qv
