@@ -1,0 +1,47 @@
+#include "render/Progress.h"
+
+#include <cstdio>
+#include <string>
+
+namespace qv {
+
+namespace {
+
+std::string clock_text(double seconds) {
+    long s = static_cast<long>(seconds);
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%ld:%02ld", s / 60, s % 60);
+    return buf;
+}
+
+}  // namespace
+
+Progress::Progress(bool enabled, int rate)
+    : enabled_(enabled), rate_(rate), start_(std::chrono::steady_clock::now()), last_(start_) {}
+
+void Progress::update(long long done, long long total) {
+    if (!enabled_) return;
+    auto now = std::chrono::steady_clock::now();
+    if (now - last_ < std::chrono::milliseconds(200)) return;
+    last_ = now;
+    double wall = std::chrono::duration<double>(now - start_).count();
+    double audio = static_cast<double>(done) / rate_;
+    double speed = wall > 0 ? audio / wall : 0;
+    if (total > 0) {
+        double left = speed > 0 ? (static_cast<double>(total - done) / rate_) / speed : 0;
+        std::fprintf(stderr, "\r%3d%%  %s of %s  %.0fx real time  %s left   ",
+                     static_cast<int>(100 * done / total), clock_text(audio).c_str(),
+                     clock_text(static_cast<double>(total) / rate_).c_str(), speed,
+                     clock_text(left).c_str());
+    } else {
+        std::fprintf(stderr, "\r%s  %.0fx real time   ", clock_text(audio).c_str(), speed);
+    }
+    shown_ = true;
+}
+
+void Progress::finish() {
+    if (shown_) std::fputs("\r\033[K", stderr);
+    shown_ = false;
+}
+
+}  // namespace qv

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <chrono>
+
+namespace qv {
+
+// One status line on stderr while a render runs: percent (when the length is known),
+// audio time done, speed as a multiple of real time and the time left.
+class Progress {
+public:
+    Progress(bool enabled, int rate);
+    // `total` is the number of frames to render, or negative while unknown.
+    void update(long long done, long long total);
+    void finish();
+
+private:
+    bool enabled_;
+    int rate_;
+    bool shown_ = false;
+    std::chrono::steady_clock::time_point start_;
+    std::chrono::steady_clock::time_point last_;
+};
+
+}  // namespace qv
