@@ -1,1 +1,31 @@
-int main() { return 0; }
+#include <QApplication>
+#include <cstdio>
+#include <memory>
+
+#include "app/MainForm.h"
+#include "audio/modSynth_DX7.h"
+#include "gui/MainWindow.h"
+#include "gui/QtClock.h"
+
+namespace {
+
+// The one place that decides which sound output the window plays through.
+std::unique_ptr<qv::modSynth_DX7> make_tone_output() {
+    return std::make_unique<qv::modSynth_DX7>();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    std::unique_ptr<qv::modSynth_DX7> tone_output = make_tone_output();
+    qv::QtClock clock;
+    qv::MainForm form(clock, *tone_output, ".");
+    if (!form.Form_Load()) {
+        std::fputs("quorvane: the sound output could not be opened\n", stderr);
+        return 1;
+    }
+    qv::MainWindow window(form);
+    window.show();
+    return app.exec();
+}
