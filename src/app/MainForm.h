@@ -24,7 +24,7 @@ namespace qv {
 // caption, colours and tooltip, the window-level state, and the handlers wired to the
 // controls' events. It knows nothing of Qt; the window mirrors it.
 class MainForm {
-  public:
+public:
     // Client area of the window, in twips (15 twips per pixel).
     static constexpr int kClientWidth = 9405;
     static constexpr int kClientHeight = 8535;
@@ -104,7 +104,7 @@ class MainForm {
 
     NTableArray NTable{};
 
-  private:
+private:
     void Timer3_Timer();
 
     std::filesystem::path directory_;

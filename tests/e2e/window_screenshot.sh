@@ -52,9 +52,9 @@ done
 [ -n "$window" ] || { echo "no window titled 'Quorvane 0.2 Beta' within 10 s"; exit 1; }
 
 wait_until 1
-import -window "$window" "$out/window_splash.png"
+timeout 10 import -window "$window" "$out/window_splash.png"
 wait_until 4.5
-import -window "$window" "$out/window_running.png"
+timeout 10 import -window "$window" "$out/window_running.png"
 kill -0 "$pid" 2>/dev/null || { echo "quorvane ended while it was photographed:"; cat "$work/quorvane.log"; exit 1; }
 
 status=0
