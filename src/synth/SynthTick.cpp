@@ -10,7 +10,6 @@ namespace {
 
 using numbers::round_half_even;
 
-constexpr int kSamples = 180;
 // 2π/179 to three digits: N whole turns of the fundamental, nearly, over the 179 played bytes.
 constexpr double kAngleStep = 0.0351;
 // Radians per unit of a phase text: 0..100 spans a little more than one turn.
@@ -24,11 +23,6 @@ constexpr float kWrap = 9000;
 // into the green and blue bytes.
 Color point_color(float v) {
     return 65280 + static_cast<Color>(round_half_even(std::fabs(3.0 * v)));
-}
-
-// One partial's contribution, kept as a 32-bit float.
-float term(double angle, int amplitude) {
-    return static_cast<float>(std::sin(angle) * amplitude / 100.0);
 }
 
 void store_byte(std::uint8_t& target, float sample) {
@@ -173,55 +167,49 @@ void SynthTick::playback_frequencies(Tick& t) {
     t.freqR = (rate - p.sc(20).value()) + p.sc(21).value() / 100.0 * p.sc(11).value();
 }
 
-// A term whose amplitude is 0 adds exactly 0, and a channel whose amplitude is 0 is exactly
-// 0 throughout: their sines are skipped, which changes no value.
-void SynthTick::sample_loop(const Tick& t) {
-    std::array<int, 4> ampsL{}, ampsR{};
-    std::array<double, 4> soundL{}, soundR{}, viewL{}, viewR{};
-    for (int k = 0; k < 4; ++k) {
-        ampsL[k] = panel_.sc(k).value();
-        ampsR[k] = panel_.sc(k + 4).value();
-        soundL[k] = t.stepL * kPartialRatio[k];
-        soundR[k] = t.stepR * kPartialRatio[k];
-        viewL[k] = t.viewStepL * kPartialRatio[k];
-        viewR[k] = t.viewStepR * kPartialRatio[k];
+// One ear's sound and view values at every sample index. The terms are 32-bit floats added
+// in double in ascending partial order, and the sum is scaled by the ear's amplitude. A term
+// whose amplitude is 0 adds exactly 0 and a silenced ear is 0 throughout, so their sines
+// are skipped; that changes no value.
+void SynthTick::ear_wave(EarWave& wave, int first_slider, int amplitude, float step, float viewStep,
+                         const std::array<double, 4>& phase, double sign) {
+    std::array<double, kSamples> sound{}, view{}, sines;
+    for (int k = 0; k < 4 && amplitude != 0; ++k) {
+        const int amp = panel_.sc(first_slider + k).value();
+        if (amp == 0) continue;
+        const double soundStep = step * kPartialRatio[k];
+        const double viewStepK = viewStep * kPartialRatio[k];
+        // The left ear subtracts its phase in the sound and adds it in the view, the right
+        // ear the other way round.
+        const double p = sign * phase[k];
+        for (int i = 0; i < kSamples; ++i) sines[i] = std::sin(soundStep * NTable_[i] + p);
+        for (int i = 0; i < kSamples; ++i) sound[i] += static_cast<float>(sines[i] * amp / 100.0);
+        for (int i = 0; i < kSamples; ++i) sines[i] = std::sin(viewStepK * NTable_[i] - p);
+        for (int i = 0; i < kSamples; ++i) view[i] += static_cast<float>(sines[i] * amp / 100.0);
     }
+    for (int i = 0; i < kSamples; ++i) {
+        wave.sound[i] = static_cast<float>(sound[i] / 3 * amplitude);
+        wave.view[i] = static_cast<float>(view[i] / 3 * amplitude);
+    }
+}
+
+void SynthTick::sample_loop(const Tick& t) {
+    EarWave left, right;
+    ear_wave(left, 0, t.ampL, t.stepL, t.viewStepL, t.phaseL, -1.0);
+    ear_wave(right, 4, t.ampR, t.stepR, t.viewStepR, t.phaseR, 1.0);
 
     SampleArray& leftBytes = toneOutput_.leftBytes;
     SampleArray& rightBytes = toneOutput_.rightBytes;
     for (int i = 0; i < kSamples; ++i) {
-        const double x = NTable_[static_cast<std::size_t>(i)];
-        float sampleL = 0, sampleR = 0, vL = 0, vR = 0;
-        if (t.ampL != 0) {
-            double sound = 0, view = 0;
-            for (int k = 0; k < 4; ++k) {
-                if (ampsL[k] == 0) continue;
-                sound += term(soundL[k] * x - t.phaseL[k], ampsL[k]);
-                view += term(viewL[k] * x + t.phaseL[k], ampsL[k]);
-            }
-            sampleL = static_cast<float>(sound / 3 * t.ampL);
-            vL = static_cast<float>(view / 3 * t.ampL);
-        }
-        if (t.ampR != 0) {
-            double sound = 0, view = 0;
-            for (int k = 0; k < 4; ++k) {
-                if (ampsR[k] == 0) continue;
-                sound += term(soundR[k] * x + t.phaseR[k], ampsR[k]);
-                view += term(viewR[k] * x - t.phaseR[k], ampsR[k]);
-            }
-            sampleR = static_cast<float>(sound / 3 * t.ampR);
-            vR = static_cast<float>(view / 3 * t.ampR);
-        }
-
-        const float px = static_cast<float>(i);
-        views_.WF1PB.pset(px, sampleL + kRest, point_color(sampleL));
-        views_.WF2PB.pset(px, sampleR + kRest, point_color(sampleR));
-        views_.WF3PB.pset(px, vL + kRest, point_color(vL));
-        views_.WF4PB.pset(px, vR + kRest, point_color(vR));
+        const float x = static_cast<float>(i);
+        views_.WF1PB.pset(x, left.sound[i] + kRest, point_color(left.sound[i]));
+        views_.WF2PB.pset(x, right.sound[i] + kRest, point_color(right.sound[i]));
+        views_.WF3PB.pset(x, left.view[i] + kRest, point_color(left.view[i]));
+        views_.WF4PB.pset(x, right.view[i] + kRest, point_color(right.view[i]));
 
         // A value beyond the byte range is not written: the byte keeps an earlier tick's.
-        store_byte(leftBytes[static_cast<std::size_t>(i)], sampleL);
-        store_byte(rightBytes[static_cast<std::size_t>(i)], sampleR);
+        store_byte(leftBytes[static_cast<std::size_t>(i)], left.sound[i]);
+        store_byte(rightBytes[static_cast<std::size_t>(i)], right.sound[i]);
     }
 }
 

@@ -65,6 +65,14 @@ class SynthTick {
     void value_texts();
     void phase_offsets(Tick& t);
     void playback_frequencies(Tick& t);
+    static constexpr int kSamples = 180;
+    // One ear's values per sample index: `sound` is played and drawn in the buffer view,
+    // `view` is drawn in the one-turn view.
+    struct EarWave {
+        std::array<float, kSamples> sound, view;
+    };
+    void ear_wave(EarWave& wave, int first_slider, int amplitude, float step, float viewStep,
+                  const std::array<double, 4>& phase, double sign);
     void sample_loop(const Tick& t);
     void send_rates_and_pans(const Tick& t);
     void write_buffers();
