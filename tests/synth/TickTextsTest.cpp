@@ -30,17 +30,6 @@ TEST_F(TickTest, TextsTheSlidersRefusedAreReplacedOnTheNextTick) {
     EXPECT_EQ(sc(5).value(), 42);
 }
 
-TEST_F(TickTest, ModulatedTextsStayAsTypedUntilTheirSliderChanges) {
-    ck(0).set_value(1);
-    tx(24).set_text("abc");  // no number: the slider keeps 100
-    tick();
-    EXPECT_EQ(tx(24).text(), "abc");
-    EXPECT_EQ(sc(24).value(), 100);
-    ck(0).set_value(0);
-    tick();
-    EXPECT_EQ(tx(24).text(), "50");
-}
-
 // The tick writes tx(22) while ck(2) is exactly 1: the coupling carries that text back
 // into sc(22), so a text typed there is not lost but becomes the slider value.
 TEST_F(TickTest, AFreeShiftSliderFollowsItsTypedTextThroughTheTick) {
