@@ -26,7 +26,7 @@ namespace qv {
 // caption, colours and tooltip, the window-level state, and the handlers wired to the
 // controls' events. It knows nothing of Qt; the window mirrors it.
 class MainForm {
-  public:
+public:
     // Client area of the window, in twips (15 twips per pixel).
     static constexpr int kClientWidth = 9405;
     static constexpr int kClientHeight = 8535;
@@ -101,7 +101,7 @@ class MainForm {
     // The modulator phases and the switching count, kept between synthesis ticks.
     EngineState engine;
 
-  private:
+private:
     void Timer1_Timer();
     void Timer3_Timer();
 

@@ -25,7 +25,7 @@ inline constexpr std::array<double, 4> kPartialRatio = {1, 1.333, 1.666, 1.999};
 // division by a zero step, a byte outside 0..255, a tone output call that is refused) is
 // skipped on its own and leaves its target as it was; the rest of the tick goes on.
 class SynthTick {
-  public:
+public:
     // The four waveform views, in the order in which every sample plots into them.
     struct Views {
         PictureBox& WF1PB;  // left ear, as played
@@ -41,7 +41,7 @@ class SynthTick {
 
     void Timer1_Timer();
 
-  private:
+private:
     // Values that live for one tick only; those a failing statement leaves unset count as 0.
     struct Tick {
         int ampL = 0, ampR = 0;

@@ -7,7 +7,7 @@ namespace qv::test {
 namespace {
 
 class SwitchTest : public TickTest {
-  protected:
+protected:
     void SetUp() override {
         TickTest::SetUp();
         sc(0).set_value(100);  // one partial per ear, so an ear that is on moves its bytes

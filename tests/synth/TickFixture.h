@@ -20,7 +20,7 @@ struct ToneCall {
 };
 
 class ToneRecorder : public ToneOutputObserver {
-  public:
+public:
     std::vector<ToneCall> calls;
 
     void volume_set(std::int32_t v) override {
@@ -47,7 +47,7 @@ class ToneRecorder : public ToneOutputObserver {
 
 // A started main form on a virtual clock: the synthesis runs only when the clock moves.
 class TickTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         tone.observer = &recorder;
         ASSERT_TRUE(form.Form_Load());

@@ -10,7 +10,7 @@ namespace qv::test {
 namespace {
 
 class WaveformTest : public TickTest {
-  protected:
+protected:
     // Both AM outputs held at full amplitude and both shift sliders under the user's hand.
     void hold(int shiftL, int shiftR) {
         for (int i = 0; i < 4; ++i) ck(i).set_value(1);
