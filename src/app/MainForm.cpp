@@ -50,6 +50,7 @@ MainForm::MainForm(Clock& clock, modSynth_DX7& tone_output, std::filesystem::pat
       delkey("Delete Key"),
       List2(true),
       about(279, 170),
+      synth_(panel, {WF1PB, WF2PB, WF3PB, WF4PB}, tone_output, NTable, engine),
       directory_(std::move(directory)) {
     place(sh[0], {120, 120, 7575, 3615});
     place(sh[1], {120, 3840, 3015, 3015});
@@ -108,6 +109,7 @@ MainForm::MainForm(Clock& clock, modSynth_DX7& tone_output, std::filesystem::pat
     place(about, {2880, 2760, 4215, 2535});
     about.set_visible(false);
 
+    Timer1.on_tick = [this] { Timer1_Timer(); };
     Timer3.on_tick = [this] { Timer3_Timer(); };
 
     File1.refresh_list();
@@ -127,6 +129,10 @@ bool MainForm::Form_Load() {
     Timer3.set_enabled(true);
     about.set_visible(true);
     return true;
+}
+
+void MainForm::Timer1_Timer() {
+    synth_.Timer1_Timer();
 }
 
 void MainForm::Timer3_Timer() {

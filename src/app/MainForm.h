@@ -16,7 +16,9 @@
 #include "controls/TextBox.h"
 #include "controls/Timer.h"
 #include "params/Panel.h"
+#include "synth/EngineState.h"
 #include "synth/NTable.h"
+#include "synth/SynthTick.h"
 
 namespace qv {
 
@@ -103,9 +105,14 @@ public:
     PictureBox about;
 
     NTableArray NTable{};
+    // The modulator phases and the switching count, kept between synthesis ticks.
+    EngineState engine;
 
 private:
+    void Timer1_Timer();
     void Timer3_Timer();
+
+    SynthTick synth_;
 
     std::filesystem::path directory_;
 };
