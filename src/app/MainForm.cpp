@@ -50,6 +50,38 @@ MainForm::MainForm(Clock& clock, modSynth_DX7& tone_output, std::filesystem::pat
       delkey("Delete Key"),
       List2(true),
       about(279, 170),
+      interpolation({.panel = panel,
+                     .List2 = List2,
+                     .playtime = playtime,
+                     .curkeyidx = curkeyidx,
+                     .nextkeyidx = nextkeyidx}),
+      keyframes({.panel = panel,
+                 .time = time,
+                 .List2 = List2,
+                 .Picture1 = Picture1,
+                 .playtime = playtime,
+                 .prevkeyidx = prevkeyidx,
+                 .curkeyidx = curkeyidx,
+                 .nextkeyidx = nextkeyidx,
+                 .interpolation = interpolation}),
+      transport({.time = time,
+                 .Text2 = Text2,
+                 .play = play,
+                 .Timer1 = Timer1,
+                 .Timer2 = Timer2,
+                 .toneOutput = toneOutput,
+                 .hWnd = hWnd,
+                 .NTable = NTable,
+                 .List2 = List2,
+                 .playtime = playtime,
+                 .prevkeyidx = prevkeyidx,
+                 .nextkeyidx = nextkeyidx,
+                 .sessionflag = sessionflag,
+                 .keys = keyframes,
+                 .report = [this](const std::string& message) { report(message); },
+                 // Stop restarts the modulators: amPhase = 0 and shiftPhase = 0 go here
+                 // once the synthesis tick keeps its phases on the form.
+                 .reset_modulator_phases = [] {}}),
       directory_(std::move(directory)) {
     place(sh[0], {120, 120, 7575, 3615});
     place(sh[1], {120, 3840, 3015, 3015});
@@ -87,6 +119,7 @@ MainForm::MainForm(Clock& clock, modSynth_DX7& tone_output, std::filesystem::pat
     place(clrlist, {7800, 3360, 1455, 375}, "  Clears the whole content of session  ");
 
     place(Picture1, {360, 6960, 8655, 135}, "Saved keys in time");
+    Picture1.back_color = rgb(224, 224, 224);  // erasing a marker draws in this colour
     place(time, {120, 7080, 9135, 375});
     place(prevkey, {3480, 7560, 975, 375}, "Find previous keyframe");
     place(oneback, {4560, 7560, 975, 375}, "One second Back");
@@ -109,6 +142,7 @@ MainForm::MainForm(Clock& clock, modSynth_DX7& tone_output, std::filesystem::pat
     about.set_visible(false);
 
     Timer3.on_tick = [this] { Timer3_Timer(); };
+    wire_timeline();
 
     File1.refresh_list();
     File2.refresh_list();
@@ -127,6 +161,20 @@ bool MainForm::Form_Load() {
     Timer3.set_enabled(true);
     about.set_visible(true);
     return true;
+}
+
+void MainForm::wire_timeline() {
+    setkey.on_click = [this] { keyframes.setkey_Click(); };
+    delkey.on_click = [this] { keyframes.delkey_Click(); };
+    time.on_change = [this] { transport.time_Change(); };
+    oneback.on_click = [this] { transport.oneback_Click(); };
+    oneforward.on_click = [this] { transport.oneforward_Click(); };
+    prevkey.on_click = [this] { transport.prevkey_Click(); };
+    nextkey.on_click = [this] { transport.nextkey_Click(); };
+    play.on_click = [this] { transport.play_Click(); };
+    pause.on_click = [this] { transport.pause_Click(); };
+    stop.on_click = [this] { transport.stop_Click(); };
+    Timer2.on_tick = [this] { transport.Timer2_Timer(); };
 }
 
 void MainForm::Timer3_Timer() {

@@ -17,6 +17,9 @@
 #include "controls/Timer.h"
 #include "params/Panel.h"
 #include "synth/NTable.h"
+#include "timeline/Interpolation.h"
+#include "timeline/KeyframeStore.h"
+#include "timeline/Transport.h"
 
 namespace qv {
 
@@ -24,7 +27,7 @@ namespace qv {
 // caption, colours and tooltip, the window-level state, and the handlers wired to the
 // controls' events. It knows nothing of Qt; the window mirrors it.
 class MainForm {
-public:
+  public:
     // Client area of the window, in twips (15 twips per pixel).
     static constexpr int kClientWidth = 9405;
     static constexpr int kClientHeight = 8535;
@@ -97,8 +100,21 @@ public:
 
     NTableArray NTable{};
 
-private:
+    // Keyframes and transport: the play time, the list positions around the keyframe
+    // last hit exactly, and the subsystems working on them and on the controls above.
+    float playtime = 0;
+    float prevkeyidx = 0;
+    float curkeyidx = 0;
+    float nextkeyidx = 0;
+    float sessionflag = 0;
+    float sessionpos = 0;
+    Interpolation interpolation;
+    KeyframeStore keyframes;
+    Transport transport;
+
+  private:
     void Timer3_Timer();
+    void wire_timeline();
 
     std::filesystem::path directory_;
 };
