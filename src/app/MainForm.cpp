@@ -78,10 +78,36 @@ MainForm::MainForm(Clock& clock, modSynth_DX7& tone_output, std::filesystem::pat
                  .nextkeyidx = nextkeyidx,
                  .sessionflag = sessionflag,
                  .keys = keyframes,
-                 .report = [this](const std::string& message) { report(message); },
+                 .report = reporter(),
                  // Stop restarts the modulators: amPhase = 0 and shiftPhase = 0 go here
                  // once the synthesis tick keeps its phases on the form.
                  .reset_modulator_phases = [] {}}),
+      setupFile({.Text1 = Text1,
+                 .File1 = File1,
+                 .List2 = List2,
+                 .keys = keyframes,
+                 .directory = directory_,
+                 .report = reporter()}),
+      sessionList({.List1 = List1,
+                   .File1 = File1,
+                   .File2 = File2,
+                   .Text1 = Text1,
+                   .Text3 = Text3,
+                   .setups = setupFile,
+                   .keys = keyframes,
+                   .directory = directory_,
+                   .report = reporter()}),
+      sessionPlayer({.List1 = List1,
+                     .Text1 = Text1,
+                     .time = time,
+                     .play = play,
+                     .Timer1 = Timer1,
+                     .Timer2 = Timer2,
+                     .playtime = playtime,
+                     .sessionflag = sessionflag,
+                     .sessionpos = sessionpos,
+                     .setups = setupFile,
+                     .keys = keyframes}),
       directory_(std::move(directory)) {
     place(sh[0], {120, 120, 7575, 3615});
     place(sh[1], {120, 3840, 3015, 3015});
@@ -142,7 +168,7 @@ MainForm::MainForm(Clock& clock, modSynth_DX7& tone_output, std::filesystem::pat
     about.set_visible(false);
 
     Timer3.on_tick = [this] { Timer3_Timer(); };
-    wire_timeline();
+    wire_timeline_and_files();
 
     File1.refresh_list();
     File2.refresh_list();
@@ -163,7 +189,7 @@ bool MainForm::Form_Load() {
     return true;
 }
 
-void MainForm::wire_timeline() {
+void MainForm::wire_timeline_and_files() {
     setkey.on_click = [this] { keyframes.setkey_Click(); };
     delkey.on_click = [this] { keyframes.delkey_Click(); };
     time.on_change = [this] { transport.time_Change(); };
@@ -175,6 +201,17 @@ void MainForm::wire_timeline() {
     pause.on_click = [this] { transport.pause_Click(); };
     stop.on_click = [this] { transport.stop_Click(); };
     Timer2.on_tick = [this] { transport.Timer2_Timer(); };
+    interpolation.on_keys_ended = [this] { sessionPlayer.keys_ended(); };
+
+    save.on_click = [this] { setupFile.save_Click(); };
+    File1.on_dbl_click = [this] { setupFile.File1_DblClick(); };
+    addtolist.on_click = [this] { sessionList.addtolist_Click(); };
+    delfromlist.on_click = [this] { sessionList.delfromlist_Click(); };
+    clrlist.on_click = [this] { sessionList.clrlist_Click(); };
+    saveses.on_click = [this] { sessionList.saveses_Click(); };
+    File2.on_dbl_click = [this] { sessionList.File2_DblClick(); };
+    List1.on_dbl_click = [this] { sessionList.List1_DblClick(); };
+    execute.on_click = [this] { sessionPlayer.execute_Click(); };
 }
 
 void MainForm::Timer3_Timer() {

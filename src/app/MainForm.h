@@ -15,6 +15,9 @@
 #include "controls/ScrollBar.h"
 #include "controls/TextBox.h"
 #include "controls/Timer.h"
+#include "files/SessionList.h"
+#include "files/SessionPlayer.h"
+#include "files/SetupFile.h"
 #include "params/Panel.h"
 #include "synth/NTable.h"
 #include "timeline/Interpolation.h"
@@ -100,8 +103,9 @@ class MainForm {
 
     NTableArray NTable{};
 
-    // Keyframes and transport: the play time, the list positions around the keyframe
-    // last hit exactly, and the subsystems working on them and on the controls above.
+    // Keyframes, transport, setup files and sessions: the play time, the list positions
+    // around the keyframe last hit exactly, the session state, and the subsystems working
+    // on them and on the controls above.
     float playtime = 0;
     float prevkeyidx = 0;
     float curkeyidx = 0;
@@ -111,10 +115,16 @@ class MainForm {
     Interpolation interpolation;
     KeyframeStore keyframes;
     Transport transport;
+    SetupFile setupFile;
+    SessionList sessionList;
+    SessionPlayer sessionPlayer;
 
   private:
     void Timer3_Timer();
-    void wire_timeline();
+    void wire_timeline_and_files();
+    std::function<void(const std::string&)> reporter() {
+        return [this](const std::string& message) { report(message); };
+    }
 
     std::filesystem::path directory_;
 };

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -31,6 +34,18 @@ class TempDir {
     std::filesystem::path path_;
 };
 
+// A keyframe entry as a setup file holds it: every parameter at `value`, switches off.
+inline std::string entry(int second, int value) {
+    auto three = [](int v) {
+        char field[16];
+        std::snprintf(field, sizeof field, "%03d", v);
+        return std::string(field);
+    };
+    std::string e = three(second);
+    for (int k = 0; k < params::kCount; ++k) e += three(value);
+    return e + "0000";
+}
+
 // A started main form on a virtual clock with the stand-in tone output, working in a
 // temporary folder; reports are collected instead of shown.
 class FormFixture : public ::testing::Test {
@@ -52,6 +67,15 @@ class FormFixture : public ::testing::Test {
     void ticks(int n) { clock.advance(100 * n); }
 
     const std::string& text(int k) { return form.panel.tx(k).text(); }
+
+    void write_file(const std::string& name, const std::string& bytes) {
+        std::ofstream(dir.path() / name, std::ios::binary) << bytes;
+    }
+    std::string read_file(const std::string& name) {
+        std::ifstream in(dir.path() / name, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    bool exists(const std::string& name) { return std::filesystem::exists(dir.path() / name); }
 
     TempDir dir;
     VirtualClock clock;
