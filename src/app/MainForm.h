@@ -30,7 +30,7 @@ namespace qv {
 // caption, colours and tooltip, the window-level state, and the handlers wired to the
 // controls' events. It knows nothing of Qt; the window mirrors it.
 class MainForm {
-  public:
+public:
     // Client area of the window, in twips (15 twips per pixel).
     static constexpr int kClientWidth = 9405;
     static constexpr int kClientHeight = 8535;
@@ -119,7 +119,7 @@ class MainForm {
     SessionList sessionList;
     SessionPlayer sessionPlayer;
 
-  private:
+private:
     void Timer3_Timer();
     void wire_timeline_and_files();
     std::function<void(const std::string&)> reporter() {

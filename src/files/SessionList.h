@@ -17,7 +17,7 @@ namespace qv {
 // list, saved as a session file under the name in `Text3` and loaded from `File2`.
 // A double click on an entry opens that one setup.
 class SessionList {
-  public:
+public:
     struct Parts {
         ListBox& List1;
         FileListBox& File1;
@@ -39,7 +39,7 @@ class SessionList {
     void File2_DblClick();
     void List1_DblClick();
 
-  private:
+private:
     Parts p_;
 };
 

@@ -14,7 +14,7 @@ namespace qv {
 // starts its time line at 0; when the play time has passed a setup's last keyframe, the
 // next one is loaded in the same tick; after the last the time line stops at 0.
 class SessionPlayer {
-  public:
+public:
     struct Parts {
         ListBox& List1;
         TextBox& Text1;
@@ -37,7 +37,7 @@ class SessionPlayer {
     // Interpolation found no keyframe after the one last hit.
     void keys_ended();
 
-  private:
+private:
     void advance();
 
     Parts p_;

@@ -15,7 +15,7 @@ namespace qv {
 // Setup files: the keyframe list saved line by line under the name in `Text1`, and read
 // back into the list with its markers. Names are relative to the form's folder.
 class SetupFile {
-  public:
+public:
     struct Parts {
         TextBox& Text1;
         FileListBox& File1;
@@ -36,7 +36,7 @@ class SetupFile {
     // For session play: a setup that cannot be read plays as one without keyframes.
     void loadsetup_or_empty(const std::string& name);
 
-  private:
+private:
     bool load(const std::string& name, const std::string& when_unreadable);
 
     Parts p_;

@@ -11,7 +11,7 @@ namespace qv {
 // exactly (`curkeyidx`) and the one after it (`nextkeyidx`), evaluated at `playtime`.
 // It never searches the list: the segment is whatever the last hit recorded.
 class Interpolation {
-  public:
+public:
     struct Parts {
         Panel& panel;
         const ListBox& List2;
@@ -28,7 +28,7 @@ class Interpolation {
 
     void calculate();
 
-  private:
+private:
     Parts p_;
 };
 

@@ -14,7 +14,7 @@ namespace qv {
 // Delete Key at the time cursor, and `checkkey`, which loads the keyframe that the play
 // time meets exactly (recording the keys around it) or else interpolates.
 class KeyframeStore {
-  public:
+public:
     struct Parts {
         Panel& panel;
         ScrollBar& time;
@@ -38,7 +38,7 @@ class KeyframeStore {
     void clear_keys();
     void add_key(std::string entry);
 
-  private:
+private:
     void remove_key_at(int second);
     void draw_marker(double second, Color color);
 

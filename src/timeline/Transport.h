@@ -20,7 +20,7 @@ namespace qv {
 // the jumps to the previous and next keyframe. The cursor holds whole seconds for
 // Set Key; the play time is what keyframe hits and interpolation use.
 class Transport {
-  public:
+public:
     static constexpr int kLastSecond = 600;
 
     struct Parts {
@@ -55,7 +55,7 @@ class Transport {
     void stop_Click();
     void Timer2_Timer();
 
-  private:
+private:
     void jump_to_key(float position);
 
     Parts p_;

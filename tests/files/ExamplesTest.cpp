@@ -5,7 +5,7 @@ namespace {
 
 // The examples as a newcomer finds them in the setups folder.
 class ExamplesTest : public testing::FormFixture {
-  protected:
+protected:
     void SetUp() override {
         for (const auto& file : std::filesystem::directory_iterator(QUORVANE_EXAMPLES_DIR)) {
             std::filesystem::copy_file(file.path(), dir.path() / file.path().filename());

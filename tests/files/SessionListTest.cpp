@@ -7,7 +7,7 @@ using testing::entry;
 using Names = std::vector<std::string>;
 
 class SessionListTest : public testing::FormFixture {
-  protected:
+protected:
     void SetUp() override {
         write_file("a.qrv", entry(0, 10) + "\r\n");
         write_file("b.qrv", entry(0, 20) + "\r\n");

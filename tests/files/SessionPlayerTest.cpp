@@ -10,7 +10,7 @@ using testing::entry;
 // The example session: A with keys at 0, 10 and 30 s, B with keys at 0 and 5 s; the
 // values tell the keys apart.
 class SessionPlayerTest : public testing::FormFixture {
-  protected:
+protected:
     void SetUp() override {
         write_file("A.qrv",
                    entry(0, 10) + "\r\n" + entry(10, 20) + "\r\n" + entry(30, 40) + "\r\n");

@@ -11,7 +11,7 @@ namespace {
 using testing::entry;
 
 class SetupFileTest : public testing::FormFixture {
-  protected:
+protected:
     void load_from_list(const std::string& name) {
         form.File1.refresh_list();
         const auto& names = form.File1.names();

@@ -18,7 +18,7 @@ namespace qv::testing {
 
 // A folder of its own for each test, removed afterwards.
 class TempDir {
-  public:
+public:
     TempDir() {
         std::string pattern =
             (std::filesystem::temp_directory_path() / "quorvane-test-XXXXXX").string();
@@ -30,7 +30,7 @@ class TempDir {
     }
     const std::filesystem::path& path() const { return path_; }
 
-  private:
+private:
     std::filesystem::path path_;
 };
 
@@ -49,7 +49,7 @@ inline std::string entry(int second, int value) {
 // A started main form on a virtual clock with the stand-in tone output, working in a
 // temporary folder; reports are collected instead of shown.
 class FormFixture : public ::testing::Test {
-  protected:
+protected:
     FormFixture() {
         form.on_report = [this](const std::string& m) { reports.push_back(m); };
         form.Form_Load();
