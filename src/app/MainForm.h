@@ -15,10 +15,16 @@
 #include "controls/ScrollBar.h"
 #include "controls/TextBox.h"
 #include "controls/Timer.h"
+#include "files/SessionList.h"
+#include "files/SessionPlayer.h"
+#include "files/SetupFile.h"
 #include "params/Panel.h"
 #include "synth/EngineState.h"
 #include "synth/NTable.h"
 #include "synth/SynthTick.h"
+#include "timeline/Interpolation.h"
+#include "timeline/KeyframeStore.h"
+#include "timeline/Transport.h"
 
 namespace qv {
 
@@ -108,9 +114,29 @@ public:
     // The modulator phases and the switching count, kept between synthesis ticks.
     EngineState engine;
 
+    // Keyframes, transport, setup files and sessions: the play time, the list positions
+    // around the keyframe last hit exactly, the session state, and the subsystems working
+    // on them and on the controls above.
+    float playtime = 0;
+    float prevkeyidx = 0;
+    float curkeyidx = 0;
+    float nextkeyidx = 0;
+    float sessionflag = 0;
+    float sessionpos = 0;
+    Interpolation interpolation;
+    KeyframeStore keyframes;
+    Transport transport;
+    SetupFile setupFile;
+    SessionList sessionList;
+    SessionPlayer sessionPlayer;
+
 private:
     void Timer1_Timer();
     void Timer3_Timer();
+    void wire_timeline_and_files();
+    std::function<void(const std::string&)> reporter() {
+        return [this](const std::string& message) { report(message); };
+    }
 
     SynthTick synth_;
 
