@@ -9,7 +9,7 @@ using namespace qv;
 class QtClockTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void ticks_come_from_the_event_loop_until_disabled() {
         QtClock clock;
         Timer timer(clock, true);

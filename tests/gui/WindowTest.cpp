@@ -67,7 +67,7 @@ class WindowTest : public QObject {
     }
     Panel& panel() { return form_->panel; }
 
-private slots:
+  private slots:
     void initTestCase() {
         QVERIFY(folder_.isValid());
         for (const char* name : {"b.qrv", "a.qrv", "x.ses"}) {
