@@ -69,10 +69,10 @@ void apply_colors(QWidget* widget, const Control& control, QPalette::ColorRole f
 // Greyed (2) is only ever set by the program; the user's click toggles between
 // unchecked and checked, and a click on a greyed box checks it.
 class FreeCheckBox : public QCheckBox {
-public:
+  public:
     using QCheckBox::QCheckBox;
 
-protected:
+  protected:
     void nextCheckState() override {
         setCheckState(checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
     }
@@ -133,7 +133,7 @@ void sync_rows(QListWidget* widget, const std::vector<std::string>& texts) {
 
 // Creates the widget of each control the form walks over and wires the two directions.
 class WidgetBuilder {
-public:
+  public:
     explicit WidgetBuilder(QWidget* window) : window_(window) {}
 
     void operator()(ScrollBar& bar, std::string_view name, int index) {
@@ -252,7 +252,7 @@ public:
         box.on_refresh();
     }
 
-private:
+  private:
     template <typename W>
     W* place(W* widget, const Control& control, std::string_view name, int index) {
         QString object_name = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
