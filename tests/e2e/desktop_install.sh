@@ -3,15 +3,16 @@
 # in its place, the menu entry and the metainfo accepted by the freedesktop validators,
 # the icons at their sizes, man pages that format without a warning, and a launcher that
 # starts the program in the user's own setups folder without overwriting the user's files.
-# Usage: desktop_install.sh BUILD_FOLDER WITH_RENDERER(0|1)
+# Usage: desktop_install.sh BUILD_FOLDER WITH_RENDERER(0|1) EXAMPLES_FOLDER
 set -euo pipefail
 
 for tool in desktop-file-validate appstreamcli groff od; do
     command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
-[ $# -eq 2 ] || { echo "usage: $0 BUILD_FOLDER WITH_RENDERER" >&2; exit 2; }
+[ $# -eq 3 ] || { echo "usage: $0 BUILD_FOLDER WITH_RENDERER EXAMPLES_FOLDER" >&2; exit 2; }
 build=$1
 with_renderer=$2
+examples=$3
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -33,6 +34,9 @@ expected=(
 )
 for size in 16 32 48 128; do expected+=("share/icons/hicolor/${size}x${size}/apps/$id.png"); done
 [ "$with_renderer" = 1 ] && expected+=(bin/quorvane-render share/man/man1/quorvane-render.1)
+for example in "$examples"/*; do
+    [ -f "$example" ] && expected+=("share/quorvane/examples/${example##*/}")
+done
 for file in "${expected[@]}"; do
     [ -f "$prefix/$file" ] || fail "$file was not installed"
 done
