@@ -4,21 +4,24 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QSignalBlocker>
 #include <cmath>
+#include <functional>
 #include <string_view>
 #include <vector>
 
+#include "gui/Accessibility.h"
 #include "gui/Colors.h"
 #include "gui/PictureView.h"
 #include "gui/Skin.h"
+#include "gui/SliderBar.h"
 
 namespace qv {
 
@@ -75,6 +78,28 @@ class FreeCheckBox : public QCheckBox {
     }
 };
 
+// Enter on a row does what a double click does, so files load from the keyboard too.
+class KeyboardList : public QListWidget {
+public:
+    explicit KeyboardList(QWidget* parent) : QListWidget(parent) {
+        // Without a current row of its own, the view would make the first row current
+        // when Tab arrives, which the form would take for the user's selection.
+        setCurrentIndex(QModelIndex());
+    }
+
+    std::function<void(int)> on_enter;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+        if (enter && currentRow() >= 0 && on_enter) {
+            on_enter(currentRow());
+            return;
+        }
+        QListWidget::keyPressEvent(event);
+    }
+};
+
 int check_value(Qt::CheckState state) {
     switch (state) {
         case Qt::Checked:
@@ -113,8 +138,8 @@ class WidgetBuilder {
 
     void operator()(ScrollBar& bar, std::string_view name, int index) {
         const bool vertical = bar.orientation() == ScrollBar::Orientation::Vertical;
-        auto* w = place(new QScrollBar(vertical ? Qt::Vertical : Qt::Horizontal, window_), bar,
-                        name, index);
+        auto* w = place(new SliderBar(vertical ? Qt::Vertical : Qt::Horizontal, window_), bar, name,
+                        index);
         w->setRange(bar.min(), bar.max());
         w->setSingleStep(ScrollBar::step);
         w->setPageStep(ScrollBar::step);
@@ -125,20 +150,13 @@ class WidgetBuilder {
         } else if (name == "hsc" && index >= 34) {
             w->setCursor(Qt::SizeHorCursor);
         }
-        // Vertical bars have their maximum at the top. Qt's vertical bars grow downwards,
-        // and inverting their appearance would turn arrows and trough against the thumb,
-        // so the position is the value mirrored within the range (both ways).
-        auto position = [&bar, vertical](int v) {
-            return vertical ? bar.min() + bar.max() - v : v;
-        };
         QObject::connect(w, &QScrollBar::valueChanged, w,
-                         [&bar, position](int p) { bar.set_value(position(p)); });
-        bar.on_refresh = [&bar, w, position] {
+                         [&bar, w] { bar.set_value(w->slider_value()); });
+        bar.on_refresh = [&bar, w] {
             sync_state(bar, w);
-            int p = position(bar.value());
-            if (w->value() != p) {
+            if (w->slider_value() != bar.value()) {
                 QSignalBlocker quiet(w);
-                w->setValue(p);
+                w->set_slider_value(bar.value());
             }
         };
         bar.on_refresh();
@@ -183,7 +201,10 @@ class WidgetBuilder {
         button.on_refresh = [&button, w] {
             sync_state(button, w);
             QString caption = to_qt(button.caption);
-            if (w->text() != caption) w->setText(caption);
+            if (w->text() != caption) {
+                w->setText(caption);
+                w->setAccessibleName(accessibility::button_name(button));
+            }
         };
         button.on_refresh();
     }
@@ -239,18 +260,21 @@ class WidgetBuilder {
         widget->setObjectName(object_name);
         widget->setGeometry(to_pixels(control.rect));
         widget->setToolTip(to_qt(control.tooltip));
+        QString accessible = accessibility::control_name(name, index, control.tooltip);
+        if (!accessible.isEmpty()) widget->setAccessibleName(accessible);
         return widget;
     }
 
     template <typename List, typename Rows>
     void list_widget(List& list, std::string_view name, int index, Rows rows) {
-        auto* w = place(new QListWidget(window_), list, name, index);
+        auto* w = place(new KeyboardList(window_), list, name, index);
         apply_colors(w, list, QPalette::Text, QPalette::Base);
         w->setSelectionMode(QAbstractItemView::SingleSelection);
         QObject::connect(w, &QListWidget::currentRowChanged, w,
                          [&list](int row) { list.set_list_index(row); });
         QObject::connect(w, &QListWidget::itemDoubleClicked, w,
                          [&list, w](QListWidgetItem* item) { list.double_click(w->row(item)); });
+        w->on_enter = [&list](int row) { list.double_click(row); };
         list.on_refresh = [&list, w, rows] {
             sync_state(list, w);
             QSignalBlocker quiet(w);
@@ -276,6 +300,12 @@ MainWindow::MainWindow(MainForm& form, QWidget* parent)
     setFont(small);
 
     form_.for_each_control(WidgetBuilder(this));
+    QWidget* previous = nullptr;
+    for (const QString& name : accessibility::tab_order()) {
+        QWidget* next = control_widget(name);
+        if (previous && next) setTabOrder(previous, next);
+        if (next) previous = next;
+    }
     if (auto* about = dynamic_cast<PictureView*>(control_widget(QStringLiteral("about")))) {
         about->set_picture(skin::splash());
     }

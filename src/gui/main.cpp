@@ -18,6 +18,8 @@ std::unique_ptr<qv::modSynth_DX7> make_tone_output() {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    // Lets the desktop match the window with its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.quorvane.Quorvane"));
     std::unique_ptr<qv::modSynth_DX7> tone_output = make_tone_output();
     qv::QtClock clock;
     qv::MainForm form(clock, *tone_output, ".");
