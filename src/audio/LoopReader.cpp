@@ -20,6 +20,14 @@ static_assert(LoopKernel::kReadPhases == 1 << 6);
 constexpr std::uint32_t kWeightMask = (1u << kPhaseShift) - 1;
 constexpr float kWeightScale = 1.0f / static_cast<float>(1u << kPhaseShift);
 
+// The hot loops are built twice, so that machines with AVX2 use it. Not under the
+// sanitizers: the loader picks the copy before their run-time is up, and they would trip.
+#if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
+#define QV_WITH_AVX2
+#else
+#define QV_WITH_AVX2 __attribute__((target_clones("avx2", "default")))
+#endif
+
 // Eight lanes, always summed in the same order, so that the numbers do not depend on the
 // vector width the machine offers (a rendered file is the same everywhere) nor on how a
 // block is cut into groups.
@@ -42,7 +50,7 @@ Lanes pair_sums(Lanes a, Lanes b) {
 
 // The dense loop from the loop: point q of every four is the long kernel's phase q / 4
 // (phase 0 gives the loop's own sample back exactly).
-__attribute__((target_clones("avx2", "default"))) void fill_dense(const float* loop, float* dense) {
+QV_WITH_AVX2 void fill_dense(const float* loop, float* dense) {
     const LoopKernel& kernel = LoopKernel::instance();
     static_assert(LoopKernel::kOversampling == 4 && kTaps % 8 == 0);
     for (int n = 0; n < kLoopLength; ++n) {
@@ -76,8 +84,8 @@ inline std::uint64_t advance(std::uint64_t position, std::uint64_t step) {
     return position >= kLoopEnd ? position - kLoopEnd : position;
 }
 
-// The hot loop of the mixer, built twice so that machines with AVX2 use it.
-__attribute__((target_clones("avx2", "default"))) std::uint64_t read_dense_loop(
+// The hot loop of the mixer.
+QV_WITH_AVX2 std::uint64_t read_dense_loop(
     const float* dense, std::uint64_t position, std::uint64_t step, float* out,
     std::size_t count) {
     const LoopKernel& kernel = LoopKernel::instance();
