@@ -24,7 +24,8 @@ qv::SampleArray waveform(double shift) {
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         const double a = 15 * 0.0351 * static_cast<double>(i);
         const double v = 40 * std::sin(a) + 25 * std::sin(1.333 * a + shift) +
-                         15 * std::sin(1.666 * a + 2 * shift) + 10 * std::sin(1.999 * a + 3 * shift);
+                         15 * std::sin(1.666 * a + 2 * shift) +
+                         10 * std::sin(1.999 * a + 3 * shift);
         bytes[i] = static_cast<std::uint8_t>(std::lround(v + 127));
     }
     return bytes;
@@ -49,7 +50,9 @@ struct Playing {
 };
 
 // Rates of the program's range (5000..25100 Hz), a new pair every tick.
-std::int32_t left_rate(int tick) { return 5000 + (tick * 2371) % 20000; }
+std::int32_t left_rate(int tick) {
+    return 5000 + (tick * 2371) % 20000;
+}
 
 void BM_SecondOfSound_RatesChange(benchmark::State& state) {
     Playing p;
@@ -63,7 +66,8 @@ void BM_SecondOfSound_RatesChange(benchmark::State& state) {
         }
         benchmark::DoNotOptimize(block.data());
     }
-    state.counters["x_real_time"] = benchmark::Counter(1.0, benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["x_real_time"] =
+        benchmark::Counter(1.0, benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_SecondOfSound_RatesChange)->Unit(benchmark::kMillisecond);
 
@@ -88,7 +92,8 @@ void BM_SecondOfSound_EveryTickCall(benchmark::State& state) {
         }
         benchmark::DoNotOptimize(block.data());
     }
-    state.counters["x_real_time"] = benchmark::Counter(1.0, benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["x_real_time"] =
+        benchmark::Counter(1.0, benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_SecondOfSound_EveryTickCall)->Unit(benchmark::kMillisecond);
 

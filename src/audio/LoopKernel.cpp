@@ -32,11 +32,15 @@ double windowed_sinc(double t, int taps, double beta, double cutoff) {
 }
 
 // The long kernel: cutoff at half the loop's rate, stopband from 0.6 of it.
-double fill_kernel(double t) { return windowed_sinc(t, LoopKernel::kTaps, 9.8, 0.5); }
+double fill_kernel(double t) {
+    return windowed_sinc(t, LoopKernel::kTaps, 9.8, 0.5);
+}
 
 // The short kernel, in samples of the dense loop: it keeps up to 0.15 of that rate
 // (0.6 of the loop's) and removes the images from 0.85 of it on.
-double read_kernel(double t) { return windowed_sinc(t, LoopKernel::kReadTaps, 10.0, 0.46); }
+double read_kernel(double t) {
+    return windowed_sinc(t, LoopKernel::kReadTaps, 10.0, 0.46);
+}
 
 // Taps at phase `phase` of a sample, scaled to sum to 1: a constant loop stays constant.
 template <int Taps, class Kernel>
@@ -76,8 +80,8 @@ LoopKernel::LoopKernel() {
         }
     }
     for (std::size_t i = 0; i < curve_.size(); ++i) {
-        curve_[i] = static_cast<float>(
-            fill_kernel(static_cast<double>(i) / kCurvePhases - kTaps / 2.0));
+        curve_[i] =
+            static_cast<float>(fill_kernel(static_cast<double>(i) / kCurvePhases - kTaps / 2.0));
     }
 }
 

@@ -3,6 +3,10 @@
 #include <cmath>
 #include <cstring>
 
+// Eight-lane vectors pass between functions of this file only: the note that their ABI
+// differs between machines with and without AVX does not concern us.
+#pragma GCC diagnostic ignored "-Wpsabi"
+
 namespace qv {
 namespace {
 
@@ -40,7 +44,9 @@ Lanes lanes_at(const float* p) {
     return v;
 }
 
-float lane_sum(Lanes a) { return ((a[0] + a[1]) + (a[2] + a[3])) + ((a[4] + a[5]) + (a[6] + a[7])); }
+float lane_sum(Lanes a) {
+    return ((a[0] + a[1]) + (a[2] + a[3])) + ((a[4] + a[5]) + (a[6] + a[7]));
+}
 
 // Neighbouring lanes of a and b added: a0+a1, a2+a3, b0+b1, b2+b3, a4+a5, a6+a7, b4+b5, b6+b7.
 Lanes pair_sums(Lanes a, Lanes b) {
@@ -76,7 +82,8 @@ inline Lanes products(const float* dense, const LoopKernel& kernel, std::uint64_
     const auto fraction = static_cast<std::uint32_t>(at);
     const float* row = kernel.read_row(static_cast<int>(fraction >> kPhaseShift));
     const float w = static_cast<float>(fraction & kWeightMask) * kWeightScale;
-    return lanes_at(dense + (at >> kFractionBits)) * (lanes_at(row) + lanes_at(row + kReadTaps) * w);
+    return lanes_at(dense + (at >> kFractionBits)) *
+           (lanes_at(row) + lanes_at(row + kReadTaps) * w);
 }
 
 inline std::uint64_t advance(std::uint64_t position, std::uint64_t step) {
@@ -85,9 +92,8 @@ inline std::uint64_t advance(std::uint64_t position, std::uint64_t step) {
 }
 
 // The hot loop of the mixer.
-QV_WITH_AVX2 std::uint64_t read_dense_loop(
-    const float* dense, std::uint64_t position, std::uint64_t step, float* out,
-    std::size_t count) {
+QV_WITH_AVX2 std::uint64_t read_dense_loop(const float* dense, std::uint64_t position,
+                                           std::uint64_t step, float* out, std::size_t count) {
     const LoopKernel& kernel = LoopKernel::instance();
     std::size_t i = 0;
     for (; i + 4 <= count; i += 4) {
@@ -101,7 +107,8 @@ QV_WITH_AVX2 std::uint64_t read_dense_loop(
         position = advance(position, step);
         // Lanes 0..3 and 4..7 now hold the half sums of a, b, c, d.
         const Lanes halves = pair_sums(pair_sums(a, b), pair_sums(c, d));
-        for (int k = 0; k < 4; ++k) out[i + static_cast<std::size_t>(k)] = halves[k] + halves[k + 4];
+        for (int k = 0; k < 4; ++k)
+            out[i + static_cast<std::size_t>(k)] = halves[k] + halves[k + 4];
     }
     for (; i < count; ++i) {
         out[i] = lane_sum(products(dense, kernel, position));
@@ -125,7 +132,8 @@ void LoopReader::load(const std::array<std::uint8_t, kLoopLength>& bytes) {
 
     float* dense = dense_.data() + kDenseLead;
     fill_dense(loop_.data(), dense);
-    for (int i = 0; i < kDenseLead; ++i) dense_[static_cast<std::size_t>(i)] = dense[kDenseLength - kDenseLead + i];
+    for (int i = 0; i < kDenseLead; ++i)
+        dense_[static_cast<std::size_t>(i)] = dense[kDenseLength - kDenseLead + i];
     for (std::size_t i = kDenseLead + kDenseLength; i < dense_.size(); ++i) {
         dense_[i] = dense_[i - kDenseLength];
     }

@@ -5,8 +5,9 @@
 namespace qv {
 
 class OfflineBackend::Device final : public SoundDevice {
-public:
-    explicit Device(OfflineBackend& backend) : SoundDevice(backend.output_rate()), backend_(backend) {}
+  public:
+    explicit Device(OfflineBackend& backend)
+        : SoundDevice(backend.output_rate()), backend_(backend) {}
     ~Device() override { close(); }
 
     bool start(std::string& error) override {
@@ -18,7 +19,7 @@ public:
         if (backend_.running_ == this) backend_.running_ = nullptr;
     }
 
-private:
+  private:
     OfflineBackend& backend_;
 };
 

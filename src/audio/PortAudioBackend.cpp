@@ -31,10 +31,12 @@ std::string error_text(PaError error) {
 }
 
 class PortAudioDevice final : public SoundDevice {
-public:
+  public:
     // Takes over the PortAudio session that found the device.
     PortAudioDevice(PaDeviceIndex index, const PaDeviceInfo& info)
-        : SoundDevice(info.defaultSampleRate), index_(index), latency_(info.defaultLowOutputLatency) {}
+        : SoundDevice(info.defaultSampleRate),
+          index_(index),
+          latency_(info.defaultLowOutputLatency) {}
     ~PortAudioDevice() override { close(); }
 
     bool start(std::string& error) override {
@@ -44,9 +46,9 @@ public:
         output.sampleFormat = paFloat32;
         output.suggestedLatency = latency_;
         // The mixer already holds every sample within full scale.
-        PaError result = Pa_OpenStream(&stream_, nullptr, &output, output_rate(),
-                                       paFramesPerBufferUnspecified, paClipOff | paDitherOff,
-                                       &PortAudioDevice::mix, &mixer());
+        PaError result =
+            Pa_OpenStream(&stream_, nullptr, &output, output_rate(), paFramesPerBufferUnspecified,
+                          paClipOff | paDitherOff, &PortAudioDevice::mix, &mixer());
         if (result == paNoError) {
             result = Pa_StartStream(stream_);
             if (result != paNoError) Pa_CloseStream(stream_);
@@ -72,9 +74,9 @@ public:
         }
     }
 
-private:
-    static int mix(const void*, void* output, unsigned long frames,
-                   const PaStreamCallbackTimeInfo*, PaStreamCallbackFlags, void* mixer) {
+  private:
+    static int mix(const void*, void* output, unsigned long frames, const PaStreamCallbackTimeInfo*,
+                   PaStreamCallbackFlags, void* mixer) {
         static_cast<ToneMixer*>(mixer)->render_block(static_cast<float*>(output), frames);
         return paContinue;
     }

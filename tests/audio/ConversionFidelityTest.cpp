@@ -20,7 +20,8 @@ constexpr double kBinHz = test::kOutputRate / kFrames;
 std::vector<float> reference(const SampleArray& bytes) {
     std::vector<float> input;
     for (int loop = 0; loop < 100; ++loop) {
-        for (int i = 0; i < kChannelBufferBytes; ++i) input.push_back((bytes[static_cast<std::size_t>(i)] - 127.0f) / 128.0f);
+        for (int i = 0; i < kChannelBufferBytes; ++i)
+            input.push_back((bytes[static_cast<std::size_t>(i)] - 127.0f) / 128.0f);
     }
     const double ratio = test::kOutputRate / kRate;
     std::vector<float> output(static_cast<std::size_t>(static_cast<double>(input.size()) * ratio));
@@ -34,7 +35,8 @@ std::vector<float> reference(const SampleArray& bytes) {
     // Well past the converter's start-up.
     const std::size_t from = kFrames * 10;
     EXPECT_GT(static_cast<std::size_t>(data.output_frames_gen), from + kFrames);
-    return {output.begin() + static_cast<long>(from), output.begin() + static_cast<long>(from + kFrames)};
+    return {output.begin() + static_cast<long>(from),
+            output.begin() + static_cast<long>(from + kFrames)};
 }
 
 TEST(ConversionFidelity, PureSineHasNoImagesAndMatchesTheBestReferenceConverter) {

@@ -24,8 +24,8 @@ TEST(ToneOutput, ToneSoundsAtRateTimesTurnsOver179FromTheNextBlock) {
     };
     // Each new rate is measured on the very next second: a glide from the old rate or a
     // late change would show as a wrong frequency. 100000 Hz is read with the stretched kernel.
-    for (const Case c : {Case{15, 9000}, Case{1, 5000}, Case{15, 25100}, Case{60, 100}, Case{7, 40000},
-                         Case{15, 100000}}) {
+    for (const Case c : {Case{15, 9000}, Case{1, 5000}, Case{15, 25100}, Case{60, 100},
+                         Case{7, 40000}, Case{15, 100000}}) {
         SCOPED_TRACE(testing::Message() << c.turns << " turns at " << c.rate);
         ASSERT_TRUE(out.tone.WriteChannel(0, sine_loop(c.turns)));
         ASSERT_TRUE(out.channel(0).SetFrequency(c.rate));
@@ -212,7 +212,8 @@ TEST(ToneOutput, PartsOfTheLoopAboveTheOutputsNyquistAreRemovedNotFoldedBack) {
     SampleArray loop{};
     for (std::size_t i = 0; i < loop.size(); ++i) {
         const double a = 2.0 * std::numbers::pi * static_cast<double>(i) / kChannelBufferBytes;
-        loop[i] = static_cast<std::uint8_t>(std::lround(127.0 + 60.0 * std::sin(15 * a) + 60.0 * std::sin(60 * a)));
+        loop[i] = static_cast<std::uint8_t>(
+            std::lround(127.0 + 60.0 * std::sin(15 * a) + 60.0 * std::sin(60 * a)));
     }
     OfflineTone out;
     out.tone.WriteChannel(0, loop);
@@ -221,7 +222,7 @@ TEST(ToneOutput, PartsOfTheLoopAboveTheOutputsNyquistAreRemovedNotFoldedBack) {
     const auto spectrum = test::spectrum(side(out.pull(2148), 0));
     const double amplitude = 60.0 / 128.0;
     EXPECT_NEAR(db(spectrum[375] / amplitude), 0.0, 0.01);  // 8380 Hz
-    EXPECT_LT(db(spectrum[648] / amplitude), -90.0);         // 14480 Hz
+    EXPECT_LT(db(spectrum[648] / amplitude), -90.0);        // 14480 Hz
 }
 
 }  // namespace

@@ -20,7 +20,8 @@ inline constexpr double kOutputRate = 48000.0;
 inline SampleArray sine_loop(int turns, double amplitude = 100.0) {
     SampleArray bytes{};
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const double phase = 2.0 * std::numbers::pi * turns * static_cast<double>(i) / kChannelBufferBytes;
+        const double phase =
+            2.0 * std::numbers::pi * turns * static_cast<double>(i) / kChannelBufferBytes;
         bytes[i] = static_cast<std::uint8_t>(std::lround(127.0 + amplitude * std::sin(phase)));
     }
     return bytes;
@@ -63,7 +64,8 @@ struct OfflineTone {
 inline std::vector<float> side(const std::vector<float>& frames, int which) {
     std::vector<float> out;
     out.reserve(frames.size() / 2);
-    for (std::size_t i = static_cast<std::size_t>(which); i < frames.size(); i += 2) out.push_back(frames[i]);
+    for (std::size_t i = static_cast<std::size_t>(which); i < frames.size(); i += 2)
+        out.push_back(frames[i]);
     return out;
 }
 
@@ -73,7 +75,9 @@ inline double rms(const std::vector<float>& x) {
     return std::sqrt(sum / static_cast<double>(x.size()));
 }
 
-inline double db(double ratio) { return 20.0 * std::log10(ratio); }
+inline double db(double ratio) {
+    return 20.0 * std::log10(ratio);
+}
 
 inline bool all_zero(const std::vector<float>& x) {
     for (float v : x) {
@@ -103,7 +107,8 @@ inline std::vector<double> spectrum(const std::vector<float>& x) {
     const std::size_t n = x.size();
     std::vector<std::complex<double>> turn(n);
     for (std::size_t k = 0; k < n; ++k) {
-        turn[k] = std::polar(1.0, -2.0 * std::numbers::pi * static_cast<double>(k) / static_cast<double>(n));
+        turn[k] = std::polar(
+            1.0, -2.0 * std::numbers::pi * static_cast<double>(k) / static_cast<double>(n));
     }
     std::vector<double> magnitude(n / 2 + 1);
     for (std::size_t bin = 0; bin < magnitude.size(); ++bin) {
