@@ -9,7 +9,7 @@ namespace qv {
 // An offline device that fails on demand, at either stage of opening the tone output:
 // opening the device, or starting it once the buffers exist.
 class FailingBackend : public OfflineBackend {
-  public:
+public:
     using OfflineBackend::OfflineBackend;
 
     // While not empty, opening (or starting) fails with this reason.
@@ -24,7 +24,7 @@ class FailingBackend : public OfflineBackend {
         return OfflineBackend::open_default(error);
     }
 
-  protected:
+protected:
     bool may_start(std::string& error) override {
         if (start_failure.empty()) return true;
         error = start_failure;

@@ -12,7 +12,7 @@ namespace qv {
 // reader asks again, so the reader never sees a state half-written.
 template <class State>
 class LatestState {
-  public:
+public:
     // Writer side. The slot holds an older state: fill all of it.
     State& back() { return slots_[back_]; }
     void publish() { back_ = middle_.exchange(back_ | kFresh, std::memory_order_acq_rel) & kIndex; }
@@ -25,7 +25,7 @@ class LatestState {
         return slots_[front_];
     }
 
-  private:
+private:
     static constexpr std::uint8_t kIndex = 3;
     static constexpr std::uint8_t kFresh = 4;
 

@@ -15,7 +15,7 @@ namespace qv {
 // dense loop, far above the tone, to remove. Together: a tone below 0.4 of the rate
 // comes out within 0.01 dB, its images at least 95 dB below it.
 class LoopKernel {
-  public:
+public:
     static constexpr int kTaps = 32;
     static constexpr int kOversampling = 4;
     static constexpr int kReadTaps = 8;
@@ -38,7 +38,7 @@ class LoopKernel {
     // fast that the kernel has to be stretched to stay below the output's Nyquist frequency.
     float at(double distance) const;
 
-  private:
+private:
     static constexpr int kCurvePhases = 128;
 
     LoopKernel();

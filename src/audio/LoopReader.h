@@ -14,7 +14,7 @@ namespace qv {
 // and, prepared whenever the buffer's bytes change, the loop as floats and the dense loop
 // with four times the points.
 class LoopReader {
-  public:
+public:
     // Position in loop samples as 32.32 fixed point: exact enough that a tone keeps its
     // pitch to a billionth, and the loop wraps without drift.
     static constexpr int kFractionBits = 32;
@@ -34,7 +34,7 @@ class LoopReader {
         position_ = (position_ + step * count) % kLoopEnd;
     }
 
-  private:
+private:
     static constexpr int kLead = LoopKernel::kTaps / 2 - 1;
     static constexpr int kDenseLength = kLoopLength * LoopKernel::kOversampling;
     static constexpr int kDenseLead = LoopKernel::kReadTaps / 2 - 1;

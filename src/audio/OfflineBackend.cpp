@@ -5,7 +5,7 @@
 namespace qv {
 
 class OfflineBackend::Device final : public SoundDevice {
-  public:
+public:
     explicit Device(OfflineBackend& backend)
         : SoundDevice(backend.output_rate()), backend_(backend) {}
     ~Device() override { close(); }
@@ -19,7 +19,7 @@ class OfflineBackend::Device final : public SoundDevice {
         if (backend_.running_ == this) backend_.running_ = nullptr;
     }
 
-  private:
+private:
     OfflineBackend& backend_;
 };
 

@@ -9,7 +9,7 @@ namespace qv {
 // A device without a sound card: it produces frames only when someone pulls them, at a
 // chosen output rate. The renderer and the tests listen through it.
 class OfflineBackend : public SoundBackend {
-  public:
+public:
     explicit OfflineBackend(double output_rate = 48000.0) : output_rate_(output_rate) {}
     ~OfflineBackend() override;
 
@@ -23,11 +23,11 @@ class OfflineBackend : public SoundBackend {
     // tone output's calls, but not while InitSynth or Release runs.
     bool pull(float* out, std::size_t frames);
 
-  protected:
+protected:
     // Asked when a device starts; a false answer and its reason make the start fail.
     virtual bool may_start(std::string& /*error*/) { return true; }
 
-  private:
+private:
     class Device;
 
     double output_rate_;

@@ -31,7 +31,7 @@ std::string error_text(PaError error) {
 }
 
 class PortAudioDevice final : public SoundDevice {
-  public:
+public:
     // Takes over the PortAudio session that found the device.
     PortAudioDevice(PaDeviceIndex index, const PaDeviceInfo& info)
         : SoundDevice(info.defaultSampleRate),
@@ -74,7 +74,7 @@ class PortAudioDevice final : public SoundDevice {
         }
     }
 
-  private:
+private:
     static int mix(const void*, void* output, unsigned long frames, const PaStreamCallbackTimeInfo*,
                    PaStreamCallbackFlags, void* mixer) {
         static_cast<ToneMixer*>(mixer)->render_block(static_cast<float*>(output), frames);

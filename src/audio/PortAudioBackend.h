@@ -9,7 +9,7 @@ namespace qv {
 // PortAudio afresh, so a default device that changed since (headphones plugged in) is
 // the one opened.
 class PortAudioBackend : public SoundBackend {
-  public:
+public:
     std::unique_ptr<SoundDevice> open_default(std::string& error) override;
 };
 

@@ -10,7 +10,7 @@ namespace qv {
 // Where the tone output gets its device from: the sound card (PortAudioBackend), frames on
 // request (OfflineBackend) or a device that fails on demand (FailingBackend).
 class SoundBackend {
-  public:
+public:
     virtual ~SoundBackend() = default;
 
     // Opens the current default output device, or gives nullptr and a short reason in

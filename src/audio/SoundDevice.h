@@ -8,7 +8,7 @@ namespace qv {
 
 // An opened output device with the mixer that feeds it at the device's own rate.
 class SoundDevice {
-  public:
+public:
     explicit SoundDevice(double output_rate) : mixer_(output_rate) {}
     virtual ~SoundDevice() = default;
     SoundDevice(const SoundDevice&) = delete;
@@ -24,7 +24,7 @@ class SoundDevice {
     ToneMixer& mixer() { return mixer_; }
     double output_rate() const { return mixer_.output_rate(); }
 
-  private:
+private:
     ToneMixer mixer_;
 };
 

@@ -18,7 +18,7 @@ namespace qv {
 // mixes the state that was newest when it began, so a change of rate, pan, volume or
 // content takes effect at the next block, a change of rate as a step.
 class ToneMixer {
-  public:
+public:
     explicit ToneMixer(double output_rate);
 
     double output_rate() const { return output_rate_; }
@@ -33,7 +33,7 @@ class ToneMixer {
     // allocation or wait.
     void render_block(float* out, std::size_t frames) noexcept;
 
-  private:
+private:
     struct Voice {
         LoopReader reader;
         bool playing = false;

@@ -20,7 +20,7 @@ using WindowHandle = std::int32_t;
 // Sees every call the program makes on the tone output, whether the device accepts the
 // value or not: the renderer's trace and the tests read what the program asked for.
 class ToneOutputObserver {
-  public:
+public:
     virtual ~ToneOutputObserver() = default;
     virtual void volume_set(std::int32_t /*volume*/) {}
     virtual void frequency_set(int /*channel*/, std::int32_t /*hz*/) {}
@@ -34,7 +34,7 @@ class modSynth_DX7;
 // primary buffer (master volume). A call returns false when the value is refused; the
 // buffer then keeps its previous setting.
 class SoundBuffer {
-  public:
+public:
     // Format rate of a channel buffer, its playback rate until the first SetFrequency.
     static constexpr std::int32_t kFormatRate = 11050;
 
@@ -49,7 +49,7 @@ class SoundBuffer {
     // Primary buffer: hundredths of a decibel, -10000 (silence) to 0 (full level).
     bool SetVolume(std::int32_t volume);
 
-  private:
+private:
     friend class modSynth_DX7;
 
     modSynth_DX7& owner_;
@@ -65,7 +65,7 @@ class SoundBuffer {
 // looping channel buffers, 0 for the left ear and 1 for the right. Every call comes from
 // the UI thread; the device mixes on its own thread from the states published here.
 class modSynth_DX7 {
-  public:
+public:
     // Frames only on request (OfflineBackend at 48000 Hz): nothing reaches a sound card.
     modSynth_DX7();
     explicit modSynth_DX7(std::unique_ptr<SoundBackend> backend);
@@ -98,7 +98,7 @@ class modSynth_DX7 {
     // Null unless someone listens; not owned.
     ToneOutputObserver* observer = nullptr;
 
-  private:
+private:
     friend class SoundBuffer;
 
     // Hands the device the whole current state of the buffers.

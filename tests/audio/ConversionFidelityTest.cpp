@@ -76,7 +76,6 @@ TEST(ConversionFidelity, PureSineHasNoImagesAndMatchesTheBestReferenceConverter)
     }
     EXPECT_EQ(lines, 71);
     RecordProperty("worst_image_db", std::to_string(worst_image));
-    printf("worst image %.1f dB\n", worst_image);
 }
 
 }  // namespace
