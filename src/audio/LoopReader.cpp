@@ -24,7 +24,7 @@ static_assert(LoopKernel::kReadPhases == 1 << 6);
 constexpr std::uint32_t kWeightMask = (1u << kPhaseShift) - 1;
 constexpr float kWeightScale = 1.0f / static_cast<float>(1u << kPhaseShift);
 
-// The hot loops are built twice, so that machines with AVX2 use it. Not under the
+// The hot loops are built twice, so that machines with AVX2 use them. Not under the
 // sanitizers: the loader picks the copy before their run-time is up, and they would trip.
 #if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
 #define QV_WITH_AVX2
