@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "app/MainForm.h"
+#include "audio/PortAudioBackend.h"
 #include "audio/modSynth_DX7.h"
 #include "gui/MainWindow.h"
 #include "gui/QtClock.h"
@@ -11,7 +12,7 @@ namespace {
 
 // The one place that decides which sound output the window plays through.
 std::unique_ptr<qv::modSynth_DX7> make_tone_output() {
-    return std::make_unique<qv::modSynth_DX7>();
+    return std::make_unique<qv::modSynth_DX7>(std::make_unique<qv::PortAudioBackend>());
 }
 
 }  // namespace
@@ -24,7 +25,8 @@ int main(int argc, char** argv) {
     qv::QtClock clock;
     qv::MainForm form(clock, *tone_output, ".");
     if (!form.Form_Load()) {
-        std::fputs("quorvane: the sound output could not be opened\n", stderr);
+        std::fprintf(stderr, "quorvane: the sound output could not be opened: %s\n",
+                     tone_output->failure().c_str());
         return 1;
     }
     qv::MainWindow window(form);

@@ -7,11 +7,10 @@ namespace qv {
 
 namespace {
 
-// Shown when Play cannot open the sound device.
-std::string sound_device_message() {
-    // The device's own reason, once the tone output gives one, belongs after this text.
-    return "The sound device could not be opened. The time line goes on without sound; "
-           "press Play to try again.";
+// Shown when Play cannot open the sound device; `reason` is the device's own word.
+std::string sound_device_message(const std::string& reason) {
+    return "The sound device could not be opened (" + reason +
+           "). The time line goes on without sound; press Play to try again.";
 }
 
 }  // namespace
@@ -49,7 +48,9 @@ void Transport::play_Click() {
     p_.Timer2.set_enabled(true);
     // Without a device the time line and the views still run; unsaved keyframes and the
     // session list must not be lost to a busy sound card. The next Play tries again.
-    if (!p_.toneOutput.InitSynth(p_.hWnd)) p_.report(sound_device_message());
+    if (!p_.toneOutput.InitSynth(p_.hWnd)) {
+        p_.report(sound_device_message(p_.toneOutput.failure()));
+    }
     BuildNTable(p_.NTable);
     p_.Timer1.set_interval(30);
     for (int i = 0; i < 2; ++i) {

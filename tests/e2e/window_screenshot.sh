@@ -7,11 +7,13 @@
 set -euo pipefail
 
 if [ "${1:-}" != --on-display ]; then
-    for tool in xvfb-run xdotool import compare identify; do
+    for tool in xvfb-run xdotool import compare identify pulseaudio; do
         command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
     done
     [ $# -eq 2 ] || { echo "usage: $0 QUORVANE_BINARY OUTPUT_FOLDER" >&2; exit 2; }
-    exec timeout -k 5 60 xvfb-run -a -s "-screen 0 1280x1024x24" "$0" --on-display "$@"
+    # The window needs a sound device: a private PulseAudio server with a null sink.
+    exec timeout -k 5 60 "$(dirname "$0")/with-null-sink.sh" \
+        xvfb-run -a -s "-screen 0 1280x1024x24" "$0" --on-display "$@"
 fi
 shift
 quorvane=$(realpath "$1")

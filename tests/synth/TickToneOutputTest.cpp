@@ -91,12 +91,13 @@ TEST_F(TickTest, PanPlacesTheEarsOppositeEachOther) {
 
 TEST_F(TickTest, MissingSoundObjectsDoNotStopTheRestOfTheTick) {
     sc(0).set_value(100);
-    tone.Release();  // primary and channel buffers gone
+    tone.Release();  // the channel buffers and the device go; the primary buffer stays
     tick();
-    ASSERT_EQ(recorder.calls.size(), 2u);
-    EXPECT_EQ(recorder.calls[0].kind, Kind::Write);
+    ASSERT_EQ(recorder.calls.size(), 3u);
+    EXPECT_EQ(recorder.calls[0].kind, Kind::Volume);
     EXPECT_EQ(recorder.calls[1].kind, Kind::Write);
-    EXPECT_EQ(recorder.calls[1].channel, 1);
+    EXPECT_EQ(recorder.calls[2].kind, Kind::Write);
+    EXPECT_EQ(recorder.calls[2].channel, 1);
     // The synthesis itself went on: the left buffer carries the raised partial.
     EXPECT_NE(written(0), SampleArray{});
     EXPECT_EQ(sc(24).value(), 50);

@@ -1,6 +1,7 @@
 #include <vector>
 
 #include "FormFixture.h"
+#include "audio/FailingBackend.h"
 
 namespace qv {
 namespace {
@@ -169,6 +170,38 @@ TEST_F(TransportTest, TheTimeLineStopsAt600AlsoWithoutAKeyThere) {
     EXPECT_FALSE(form.Timer2.enabled());
     EXPECT_NEAR(form.playtime, 600.0f, 0.01f);
     EXPECT_EQ(form.time.value(), 600);
+}
+
+}  // namespace
+}  // namespace qv
+
+namespace qv {
+namespace {
+
+// A sound device that cannot be opened on Play must not end the program: the keyframes
+// and the session list would be lost. The time line goes on and the next Play retries.
+TEST(TransportSound, PlayWithoutADeviceReportsAndGoesOn) {
+    VirtualClock clock;
+    auto backend = std::make_unique<FailingBackend>();
+    FailingBackend& device = *backend;
+    modSynth_DX7 tone(std::move(backend));
+    MainForm form(clock, tone);
+    std::vector<std::string> reports;
+    form.on_report = [&](const std::string& m) { reports.push_back(m); };
+    ASSERT_TRUE(form.Form_Load());
+
+    device.open_failure = "no default output device";
+    form.play.click();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_NE(reports[0].find("no default output device"), std::string::npos);
+    clock.advance(1000);
+    EXPECT_EQ(form.Text2.text(), "1");
+
+    device.open_failure.clear();
+    form.play.click();
+    EXPECT_EQ(reports.size(), 1u);
+    ASSERT_NE(tone.channelBuffer(0), nullptr);
+    EXPECT_TRUE(tone.channelBuffer(0)->SetFrequency(9000));
 }
 
 }  // namespace
