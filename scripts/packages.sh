@@ -7,7 +7,9 @@ libsamplerate0-dev libsndfile1-dev libcli11-dev libgtest-dev libgmock-dev libben
 # What only the tests need: a virtual display, a private sound server and the tools
 # that record and measure the sound and drive the real window. Kept apart because a
 # desktop that runs PipeWire must not get a second sound service from the start command.
-TEST_PACKAGES="xvfb xauth pulseaudio pulseaudio-utils libasound2-plugins sox xdotool imagemagick"
+# The validators and groff check what `cmake --install` puts on the desktop.
+TEST_PACKAGES="xvfb xauth pulseaudio pulseaudio-utils libasound2-plugins sox xdotool imagemagick
+desktop-file-utils appstream groff-base"
 
 # Installs those of the named packages that are missing, with `sudo` unless root.
 ensure_packages() {

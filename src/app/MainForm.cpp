@@ -50,6 +50,63 @@ MainForm::MainForm(Clock& clock, modSynth_DX7& tone_output, std::filesystem::pat
       delkey("Delete Key"),
       List2(true),
       about(279, 170),
+      interpolation({.panel = panel,
+                     .List2 = List2,
+                     .playtime = playtime,
+                     .curkeyidx = curkeyidx,
+                     .nextkeyidx = nextkeyidx}),
+      keyframes({.panel = panel,
+                 .time = time,
+                 .List2 = List2,
+                 .Picture1 = Picture1,
+                 .playtime = playtime,
+                 .prevkeyidx = prevkeyidx,
+                 .curkeyidx = curkeyidx,
+                 .nextkeyidx = nextkeyidx,
+                 .interpolation = interpolation}),
+      transport({.time = time,
+                 .Text2 = Text2,
+                 .play = play,
+                 .Timer1 = Timer1,
+                 .Timer2 = Timer2,
+                 .toneOutput = toneOutput,
+                 .hWnd = hWnd,
+                 .NTable = NTable,
+                 .List2 = List2,
+                 .playtime = playtime,
+                 .prevkeyidx = prevkeyidx,
+                 .nextkeyidx = nextkeyidx,
+                 .sessionflag = sessionflag,
+                 .keys = keyframes,
+                 .report = reporter(),
+                 .reset_modulator_phases = [this] { engine.amPhase = engine.shiftPhase = 0; }}),
+      setupFile({.Text1 = Text1,
+                 .File1 = File1,
+                 .List2 = List2,
+                 .keys = keyframes,
+                 .directory = directory_,
+                 .report = reporter()}),
+      sessionList({.List1 = List1,
+                   .File1 = File1,
+                   .File2 = File2,
+                   .Text1 = Text1,
+                   .Text3 = Text3,
+                   .setups = setupFile,
+                   .keys = keyframes,
+                   .directory = directory_,
+                   .report = reporter()}),
+      sessionPlayer({.List1 = List1,
+                     .Text1 = Text1,
+                     .time = time,
+                     .play = play,
+                     .Timer1 = Timer1,
+                     .Timer2 = Timer2,
+                     .playtime = playtime,
+                     .sessionflag = sessionflag,
+                     .sessionpos = sessionpos,
+                     .setups = setupFile,
+                     .keys = keyframes}),
+      synth_(panel, {WF1PB, WF2PB, WF3PB, WF4PB}, tone_output, NTable, engine),
       directory_(std::move(directory)) {
     place(sh[0], {120, 120, 7575, 3615});
     place(sh[1], {120, 3840, 3015, 3015});
@@ -87,6 +144,7 @@ MainForm::MainForm(Clock& clock, modSynth_DX7& tone_output, std::filesystem::pat
     place(clrlist, {7800, 3360, 1455, 375}, "  Clears the whole content of session  ");
 
     place(Picture1, {360, 6960, 8655, 135}, "Saved keys in time");
+    Picture1.back_color = rgb(224, 224, 224);  // erasing a marker draws in this colour
     place(time, {120, 7080, 9135, 375});
     place(prevkey, {3480, 7560, 975, 375}, "Find previous keyframe");
     place(oneback, {4560, 7560, 975, 375}, "One second Back");
@@ -108,7 +166,9 @@ MainForm::MainForm(Clock& clock, modSynth_DX7& tone_output, std::filesystem::pat
     place(about, {2880, 2760, 4215, 2535});
     about.set_visible(false);
 
+    Timer1.on_tick = [this] { Timer1_Timer(); };
     Timer3.on_tick = [this] { Timer3_Timer(); };
+    wire_timeline_and_files();
 
     File1.refresh_list();
     File2.refresh_list();
@@ -127,6 +187,35 @@ bool MainForm::Form_Load() {
     Timer3.set_enabled(true);
     about.set_visible(true);
     return true;
+}
+
+void MainForm::Timer1_Timer() {
+    synth_.Timer1_Timer();
+}
+
+void MainForm::wire_timeline_and_files() {
+    setkey.on_click = [this] { keyframes.setkey_Click(); };
+    delkey.on_click = [this] { keyframes.delkey_Click(); };
+    time.on_change = [this] { transport.time_Change(); };
+    oneback.on_click = [this] { transport.oneback_Click(); };
+    oneforward.on_click = [this] { transport.oneforward_Click(); };
+    prevkey.on_click = [this] { transport.prevkey_Click(); };
+    nextkey.on_click = [this] { transport.nextkey_Click(); };
+    play.on_click = [this] { transport.play_Click(); };
+    pause.on_click = [this] { transport.pause_Click(); };
+    stop.on_click = [this] { transport.stop_Click(); };
+    Timer2.on_tick = [this] { transport.Timer2_Timer(); };
+    interpolation.on_keys_ended = [this] { sessionPlayer.keys_ended(); };
+
+    save.on_click = [this] { setupFile.save_Click(); };
+    File1.on_dbl_click = [this] { setupFile.File1_DblClick(); };
+    addtolist.on_click = [this] { sessionList.addtolist_Click(); };
+    delfromlist.on_click = [this] { sessionList.delfromlist_Click(); };
+    clrlist.on_click = [this] { sessionList.clrlist_Click(); };
+    saveses.on_click = [this] { sessionList.saveses_Click(); };
+    File2.on_dbl_click = [this] { sessionList.File2_DblClick(); };
+    List1.on_dbl_click = [this] { sessionList.List1_DblClick(); };
+    execute.on_click = [this] { sessionPlayer.execute_Click(); };
 }
 
 void MainForm::Timer3_Timer() {

@@ -15,8 +15,16 @@
 #include "controls/ScrollBar.h"
 #include "controls/TextBox.h"
 #include "controls/Timer.h"
+#include "files/SessionList.h"
+#include "files/SessionPlayer.h"
+#include "files/SetupFile.h"
 #include "params/Panel.h"
+#include "synth/EngineState.h"
 #include "synth/NTable.h"
+#include "synth/SynthTick.h"
+#include "timeline/Interpolation.h"
+#include "timeline/KeyframeStore.h"
+#include "timeline/Transport.h"
 
 namespace qv {
 
@@ -50,6 +58,13 @@ public:
     }
 
     const std::filesystem::path& directory() const { return directory_; }
+
+    // Calls visit(control, name, index) for every control of the window, from the bottom
+    // of the stacking order to the top (frames and titles under everything, the splash
+    // over everything). `index` is the element index within a control array (sc, hsc, tx,
+    // ck, Lbl, sh) and -1 for a single control. The window builds its widgets from this.
+    template <typename Visitor>
+    void for_each_control(Visitor&& visit);
 
     Clock& clock;
     modSynth_DX7& toneOutput;
@@ -96,11 +111,77 @@ public:
     PictureBox about;
 
     NTableArray NTable{};
+    // The modulator phases and the switching count, kept between synthesis ticks.
+    EngineState engine;
+
+    // Keyframes, transport, setup files and sessions: the play time, the list positions
+    // around the keyframe last hit exactly, the session state, and the subsystems working
+    // on them and on the controls above.
+    float playtime = 0;
+    float prevkeyidx = 0;
+    float curkeyidx = 0;
+    float nextkeyidx = 0;
+    float sessionflag = 0;
+    float sessionpos = 0;
+    Interpolation interpolation;
+    KeyframeStore keyframes;
+    Transport transport;
+    SetupFile setupFile;
+    SessionList sessionList;
+    SessionPlayer sessionPlayer;
 
 private:
+    void Timer1_Timer();
     void Timer3_Timer();
+    void wire_timeline_and_files();
+    std::function<void(const std::string&)> reporter() {
+        return [this](const std::string& message) { report(message); };
+    }
+
+    SynthTick synth_;
 
     std::filesystem::path directory_;
 };
+
+template <typename Visitor>
+void MainForm::for_each_control(Visitor&& visit) {
+    for (int i = 0; i < static_cast<int>(sh.size()); ++i)
+        visit(sh[static_cast<std::size_t>(i)], "sh", i);
+    for (int i = 0; i < params::kLabelCount; ++i) visit(panel.Lbl(i), "Lbl", i);
+    visit(WF3PB, "WF3PB", -1);
+    visit(WF1PB, "WF1PB", -1);
+    visit(WF4PB, "WF4PB", -1);
+    visit(WF2PB, "WF2PB", -1);
+    visit(Picture1, "Picture1", -1);
+    for (int k = 0; k < params::kCount; ++k) {
+        visit(panel.bar(k), k < params::kVerticalCount ? "sc" : "hsc", k);
+    }
+    for (int k = 0; k < params::kCount; ++k) visit(panel.tx(k), "tx", k);
+    for (int i = 0; i < params::kSwitchCount; ++i) visit(panel.ck(i), "ck", i);
+    visit(Text1, "Text1", -1);
+    visit(save, "save", -1);
+    visit(File1, "File1", -1);
+    visit(Text3, "Text3", -1);
+    visit(saveses, "saveses", -1);
+    visit(File2, "File2", -1);
+    visit(List1, "List1", -1);
+    visit(addtolist, "addtolist", -1);
+    visit(delfromlist, "delfromlist", -1);
+    visit(clrlist, "clrlist", -1);
+    visit(time, "time", -1);
+    visit(prevkey, "prevkey", -1);
+    visit(oneback, "oneback", -1);
+    visit(play, "play", -1);
+    visit(oneforward, "oneforward", -1);
+    visit(nextkey, "nextkey", -1);
+    visit(Text2, "Text2", -1);
+    visit(setkey, "setkey", -1);
+    visit(execute, "execute", -1);
+    visit(stop, "stop", -1);
+    visit(pause, "pause", -1);
+    visit(delkey, "delkey", -1);
+    visit(List2, "List2", -1);
+    visit(about, "about", -1);
+}
 
 }  // namespace qv

@@ -1,32 +1,129 @@
 #include "audio/modSynth_DX7.h"
 
-namespace qv {
+#include <algorithm>
+#include <cmath>
 
-bool SoundBuffer::Play() { return true; }
+#include "audio/OfflineBackend.h"
+
+namespace qv {
+namespace {
+
+constexpr std::uint8_t kRestLevel = 127;
+constexpr std::int32_t kSilence = -10000;  // hundredths of a decibel
+
+// An attenuation in hundredths of a decibel as a linear gain; -10000 is silence itself.
+float gain_of(std::int32_t attenuation) {
+    if (attenuation <= kSilence) return 0.0f;
+    return static_cast<float>(std::pow(10.0, attenuation / 2000.0));
+}
+
+}  // namespace
+
+SoundBuffer::SoundBuffer(modSynth_DX7& owner, int channel) : owner_(owner), channel_(channel) {
+    data_.fill(kRestLevel);
+}
+
+bool SoundBuffer::Play() {
+    if (channel_ < 0) return false;
+    playing_ = true;
+    owner_.publish();
+    return true;
+}
+
 bool SoundBuffer::SetFrequency(std::int32_t hz) {
     if (owner_.observer) owner_.observer->frequency_set(channel_, hz);
-    return true;
-}
-bool SoundBuffer::SetPan(std::int32_t pan) {
-    if (owner_.observer) owner_.observer->pan_set(channel_, pan);
-    return true;
-}
-bool SoundBuffer::SetVolume(std::int32_t volume) {
-    if (owner_.observer) owner_.observer->volume_set(volume);
+    if (channel_ < 0 || hz < 100 || hz > 100000) return false;
+    frequency_ = hz;
+    owner_.publish();
     return true;
 }
 
+bool SoundBuffer::SetPan(std::int32_t pan) {
+    if (owner_.observer) owner_.observer->pan_set(channel_, pan);
+    if (channel_ < 0 || pan < -10000 || pan > 10000) return false;
+    pan_ = pan;
+    owner_.publish();
+    return true;
+}
+
+bool SoundBuffer::SetVolume(std::int32_t volume) {
+    if (owner_.observer) owner_.observer->volume_set(volume);
+    if (channel_ >= 0 || volume < kSilence || volume > 0) return false;
+    volume_ = volume;
+    owner_.publish();
+    return true;
+}
+
+modSynth_DX7::modSynth_DX7() : modSynth_DX7(std::make_unique<OfflineBackend>()) {}
+
+modSynth_DX7::modSynth_DX7(std::unique_ptr<SoundBackend> backend) : backend_(std::move(backend)) {}
+
+modSynth_DX7::~modSynth_DX7() = default;
+
 bool modSynth_DX7::InitSynth(WindowHandle) {
-    open_ = true;
+    failure_.clear();
+
+    // Stage 1: the device. The old stream goes first, or the default device may refuse to
+    // open a second time; its objects stay in place if the new one cannot be opened.
+    if (device_) device_->close();
+    std::unique_ptr<SoundDevice> device = backend_->open_default(failure_);
+    if (!device) {
+        if (failure_.empty()) failure_ = "the sound device could not be opened";
+        return false;
+    }
+    device_ = std::move(device);
+
+    // Stage 2: the buffers, then the stream. The device mixes stereo float at its own rate:
+    // the channel buffers' 11050 Hz 8-bit mono format is never forced on the device's mix,
+    // which would fold both ears into one.
+    primary_ = std::make_unique<SoundBuffer>(*this, -1);
+    channels_[0] = std::make_unique<SoundBuffer>(*this, 0);
+    channels_[1] = std::make_unique<SoundBuffer>(*this, 1);
+    publish();
+    if (!device_->start(failure_)) {
+        channels_[0].reset();
+        channels_[1].reset();
+        device_.reset();
+        if (failure_.empty()) failure_ = "the sound device could not be started";
+        return false;
+    }
     return true;
 }
 
 bool modSynth_DX7::WriteChannel(int channel, const SampleArray& samples) {
     if (channel != 0 && channel != 1) return false;
     if (observer) observer->channel_written(channel, samples);
+    SoundBuffer* buffer = channels_[channel].get();
+    if (!buffer) return false;
+    std::copy_n(samples.begin(), kChannelBufferBytes, buffer->data_.begin());
+    publish();
     return true;
 }
 
-void modSynth_DX7::Release() { open_ = false; }
+void modSynth_DX7::Release() {
+    channels_[0].reset();
+    channels_[1].reset();
+    publish();
+    device_.reset();
+}
+
+void modSynth_DX7::publish() {
+    if (!device_) return;
+    ToneMixer& mixer = device_->mixer();
+    MixState& state = mixer.next_state();
+    const float master = primary_ ? gain_of(primary_->volume_) : 1.0f;
+    for (std::size_t i = 0; i < channels_.size(); ++i) {
+        LoopVoice& voice = state.voices[i];
+        const SoundBuffer* buffer = channels_[i].get();
+        voice.playing = buffer && buffer->playing_;
+        if (!voice.playing) continue;
+        voice.bytes = buffer->data_;
+        voice.rate = buffer->frequency_;
+        // A negative pan lowers the right side, a positive one the left.
+        voice.left_gain = master * gain_of(-std::max(buffer->pan_, 0));
+        voice.right_gain = master * gain_of(std::min(buffer->pan_, 0));
+    }
+    mixer.publish();
+}
 
 }  // namespace qv

@@ -1,0 +1,109 @@
+#include "audio/PortAudioBackend.h"
+
+#include <alsa/asoundlib.h>
+#include <jack/jack.h>
+#include <portaudio.h>
+
+#include <mutex>
+
+namespace qv {
+namespace {
+
+void ignore_alsa(const char*, int, const char*, int, const char*, ...) {}
+void ignore_jack(const char*) {}
+
+// ALSA and JACK print about a hundred lines while PortAudio probes them for devices.
+void silence_probing() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        snd_lib_error_set_handler(ignore_alsa);
+        jack_set_error_function(ignore_jack);
+        jack_set_info_function(ignore_jack);
+    });
+}
+
+std::string error_text(PaError error) {
+    if (error == paUnanticipatedHostError) {
+        const PaHostErrorInfo* host = Pa_GetLastHostErrorInfo();
+        if (host && host->errorText && *host->errorText) return host->errorText;
+    }
+    return Pa_GetErrorText(error);
+}
+
+class PortAudioDevice final : public SoundDevice {
+public:
+    // Takes over the PortAudio session that found the device.
+    PortAudioDevice(PaDeviceIndex index, const PaDeviceInfo& info)
+        : SoundDevice(info.defaultSampleRate),
+          index_(index),
+          latency_(info.defaultLowOutputLatency) {}
+    ~PortAudioDevice() override { close(); }
+
+    bool start(std::string& error) override {
+        PaStreamParameters output{};
+        output.device = index_;
+        output.channelCount = 2;
+        output.sampleFormat = paFloat32;
+        output.suggestedLatency = latency_;
+        // The mixer already holds every sample within full scale.
+        PaError result =
+            Pa_OpenStream(&stream_, nullptr, &output, output_rate(), paFramesPerBufferUnspecified,
+                          paClipOff | paDitherOff, &PortAudioDevice::mix, &mixer());
+        if (result == paNoError) {
+            result = Pa_StartStream(stream_);
+            if (result != paNoError) Pa_CloseStream(stream_);
+        }
+        if (result != paNoError) {
+            stream_ = nullptr;
+            error = error_text(result);
+            return false;
+        }
+        return true;
+    }
+
+    void close() override {
+        if (stream_) {
+            // Abort rather than drain: the next stream follows with only a short gap.
+            Pa_AbortStream(stream_);
+            Pa_CloseStream(stream_);
+            stream_ = nullptr;
+        }
+        if (session_) {
+            Pa_Terminate();
+            session_ = false;
+        }
+    }
+
+private:
+    static int mix(const void*, void* output, unsigned long frames, const PaStreamCallbackTimeInfo*,
+                   PaStreamCallbackFlags, void* mixer) {
+        static_cast<ToneMixer*>(mixer)->render_block(static_cast<float*>(output), frames);
+        return paContinue;
+    }
+
+    PaDeviceIndex index_;
+    PaTime latency_;
+    PaStream* stream_ = nullptr;
+    bool session_ = true;
+};
+
+}  // namespace
+
+std::unique_ptr<SoundDevice> PortAudioBackend::open_default(std::string& error) {
+    silence_probing();
+    const PaError result = Pa_Initialize();
+    if (result != paNoError) {
+        error = error_text(result);
+        return nullptr;
+    }
+    const PaDeviceIndex index = Pa_GetDefaultOutputDevice();
+    const PaDeviceInfo* info = index == paNoDevice ? nullptr : Pa_GetDeviceInfo(index);
+    if (!info) {
+        Pa_Terminate();
+        error = "no default output device";
+        return nullptr;
+    }
+    return std::make_unique<PortAudioDevice>(index, *info);
+}
+
+}  // namespace qv

@@ -1,1 +1,0 @@
-// The live sound device through PortAudio lands with the tone output.

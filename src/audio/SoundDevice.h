@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+
+#include "audio/ToneMixer.h"
+
+namespace qv {
+
+// An opened output device with the mixer that feeds it at the device's own rate.
+class SoundDevice {
+public:
+    explicit SoundDevice(double output_rate) : mixer_(output_rate) {}
+    virtual ~SoundDevice() = default;
+    SoundDevice(const SoundDevice&) = delete;
+    SoundDevice& operator=(const SoundDevice&) = delete;
+
+    // Starts the stream: from now on the device asks mixer() for blocks. False, and why in
+    // `error`, when the device will not run.
+    virtual bool start(std::string& error) = 0;
+    // Ends the stream and lets go of the device, so that the default device can be opened
+    // anew; the object stays, silent. Closing twice is harmless.
+    virtual void close() = 0;
+
+    ToneMixer& mixer() { return mixer_; }
+    double output_rate() const { return mixer_.output_rate(); }
+
+private:
+    ToneMixer mixer_;
+};
+
+}  // namespace qv

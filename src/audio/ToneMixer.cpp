@@ -1,0 +1,114 @@
+#include "audio/ToneMixer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+// Eight-lane vectors pass between functions of this file only: the note that their ABI
+// differs between machines with and without AVX does not concern us.
+#pragma GCC diagnostic ignored "-Wpsabi"
+
+namespace qv {
+namespace {
+
+// Loops played faster than this share of the output rate are read with a stretched
+// kernel, so that their 0.6-of-the-rate stopband edge stays at the output's Nyquist
+// frequency and nothing folds back.
+constexpr double kFastest = 1.0 / 1.2;
+
+constexpr std::size_t kChunk = 256;
+
+using Lanes = float __attribute__((vector_size(32)));
+constexpr std::size_t kLanes = 8;
+static_assert(kChunk % kLanes == 0);
+
+Lanes lanes_at(const float* p) {
+    Lanes v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+void store(float* p, Lanes v) {
+    std::memcpy(p, &v, sizeof v);
+}
+
+Lanes clamped(Lanes v) {
+    const Lanes top = Lanes{} + 1.0f;
+    const Lanes bottom = Lanes{} - 1.0f;
+    v = v > top ? top : v;
+    return v < bottom ? bottom : v;
+}
+
+}  // namespace
+
+ToneMixer::ToneMixer(double output_rate) : output_rate_(output_rate) {
+    // Build the kernel tables here, on the UI thread, not in the first audio block.
+    LoopKernel::instance();
+}
+
+void ToneMixer::render_block(float* out, std::size_t frames) noexcept {
+    const MixState& state = states_.latest();
+
+    struct Plan {
+        std::uint64_t step = 0;
+        double scale = 1.0;
+        bool audible = false;
+    };
+    Plan plans[2];
+    for (std::size_t v = 0; v < voices_.size(); ++v) {
+        const LoopVoice& loop = state.voices[v];
+        Voice& voice = voices_[v];
+        if (!loop.playing) {
+            voice.playing = false;
+            continue;
+        }
+        if (!voice.playing) {
+            voice.playing = true;
+            voice.reader.restart();
+        }
+        const double ratio = static_cast<double>(loop.rate) / output_rate_;
+        plans[v].step =
+            static_cast<std::uint64_t>(std::llround(std::ldexp(ratio, LoopReader::kFractionBits)));
+        plans[v].scale = std::min(1.0, kFastest / ratio);
+        plans[v].audible = loop.left_gain != 0.0f || loop.right_gain != 0.0f;
+        if (plans[v].audible) {
+            voice.reader.load(loop.bytes);
+        } else {
+            voice.reader.skip(plans[v].step, frames);
+        }
+    }
+
+    // Whole lanes are mixed even past the end of a short chunk; only `count` frames leave.
+    alignas(32) float mono[kChunk] = {};
+    for (std::size_t done = 0; done < frames; done += kChunk) {
+        const std::size_t count = std::min(kChunk, frames - done);
+        alignas(32) float left[kChunk] = {};
+        alignas(32) float right[kChunk] = {};
+        for (std::size_t v = 0; v < voices_.size(); ++v) {
+            if (!voices_[v].playing || !plans[v].audible) continue;
+            voices_[v].reader.read(plans[v].step, plans[v].scale, mono, count);
+            const float gain_left = state.voices[v].left_gain;
+            const float gain_right = state.voices[v].right_gain;
+            for (std::size_t i = 0; i < count; i += kLanes) {
+                const Lanes m = lanes_at(mono + i);
+                store(left + i, lanes_at(left + i) + m * gain_left);
+                store(right + i, lanes_at(right + i) + m * gain_right);
+            }
+        }
+        float* frame = out + done * 2;
+        std::size_t i = 0;
+        for (; i + kLanes <= count; i += kLanes) {
+            const Lanes l = clamped(lanes_at(left + i));
+            const Lanes r = clamped(lanes_at(right + i));
+            store(frame + 2 * i, __builtin_shufflevector(l, r, 0, 8, 1, 9, 2, 10, 3, 11));
+            store(frame + 2 * i + kLanes,
+                  __builtin_shufflevector(l, r, 4, 12, 5, 13, 6, 14, 7, 15));
+        }
+        for (; i < count; ++i) {
+            frame[2 * i] = std::clamp(left[i], -1.0f, 1.0f);
+            frame[2 * i + 1] = std::clamp(right[i], -1.0f, 1.0f);
+        }
+    }
+}
+
+}  // namespace qv

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <utility>
+
+#include "controls/FileListBox.h"
+#include "controls/ListBox.h"
+#include "controls/TextBox.h"
+#include "timeline/KeyframeStore.h"
+
+namespace qv {
+
+// Setup files: the keyframe list saved line by line under the name in `Text1`, and read
+// back into the list with its markers. Names are relative to the form's folder.
+class SetupFile {
+public:
+    struct Parts {
+        TextBox& Text1;
+        FileListBox& File1;
+        const ListBox& List2;
+        KeyframeStore& keys;
+        const std::filesystem::path& directory;
+        std::function<void(const std::string&)> report;
+    };
+
+    explicit SetupFile(Parts parts) : p_(std::move(parts)) {}
+
+    void save_Click();
+    void File1_DblClick();
+
+    // Replaces the keyframe list with the setup `name`. A file that cannot be read
+    // changes nothing and is reported; returns whether the list was replaced.
+    bool loadsetup(const std::string& name);
+    // For session play: a setup that cannot be read plays as one without keyframes.
+    void loadsetup_or_empty(const std::string& name);
+
+private:
+    bool load(const std::string& name, const std::string& when_unreadable);
+
+    Parts p_;
+};
+
+}  // namespace qv

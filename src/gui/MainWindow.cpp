@@ -1,0 +1,351 @@
+#include "gui/MainWindow.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <cmath>
+#include <functional>
+#include <string_view>
+#include <vector>
+
+#include "gui/Accessibility.h"
+#include "gui/Colors.h"
+#include "gui/PictureView.h"
+#include "gui/Skin.h"
+#include "gui/SliderBar.h"
+
+namespace qv {
+
+namespace {
+
+int to_pixels(int twips) {
+    return static_cast<int>(std::lround(static_cast<double>(twips) / MainWindow::kTwipsPerPixel));
+}
+
+QRect to_pixels(const Rect& r) {
+    return {to_pixels(r.left), to_pixels(r.top), to_pixels(r.width), to_pixels(r.height)};
+}
+
+Qt::Alignment to_qt(Align align) {
+    switch (align) {
+        case Align::Center:
+            return Qt::AlignHCenter;
+        case Align::Right:
+            return Qt::AlignRight;
+        case Align::Left:
+            break;
+    }
+    return Qt::AlignLeft;
+}
+
+QString to_qt(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// The part of every control's mirror that every kind shares.
+void sync_state(const Control& control, QWidget* widget) {
+    if (widget->isHidden() == control.visible()) widget->setVisible(control.visible());
+    if (widget->isEnabled() != control.enabled()) widget->setEnabled(control.enabled());
+}
+
+void apply_colors(QWidget* widget, const Control& control, QPalette::ColorRole fore,
+                  QPalette::ColorRole back) {
+    const QPalette desktop = QApplication::palette();
+    QPalette palette = widget->palette();
+    if (auto color = resolve_color(control.fore_color, desktop)) palette.setColor(fore, *color);
+    if (auto color = resolve_color(control.back_color, desktop)) palette.setColor(back, *color);
+    widget->setPalette(palette);
+}
+
+// Greyed (2) is only ever set by the program; the user's click toggles between
+// unchecked and checked, and a click on a greyed box checks it.
+class FreeCheckBox : public QCheckBox {
+  public:
+    using QCheckBox::QCheckBox;
+
+  protected:
+    void nextCheckState() override {
+        setCheckState(checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+    }
+};
+
+// Enter on a row does what a double click does, so files load from the keyboard too.
+class KeyboardList : public QListWidget {
+public:
+    explicit KeyboardList(QWidget* parent) : QListWidget(parent) {
+        // Without a current row of its own, the view would make the first row current
+        // when Tab arrives, which the form would take for the user's selection.
+        setCurrentIndex(QModelIndex());
+    }
+
+    std::function<void(int)> on_enter;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+        if (enter && currentRow() >= 0 && on_enter) {
+            on_enter(currentRow());
+            return;
+        }
+        QListWidget::keyPressEvent(event);
+    }
+};
+
+int check_value(Qt::CheckState state) {
+    switch (state) {
+        case Qt::Checked:
+            return 1;
+        case Qt::PartiallyChecked:
+            return 2;
+        case Qt::Unchecked:
+            break;
+    }
+    return 0;
+}
+
+Qt::CheckState check_state(int value) {
+    return value == 1 ? Qt::Checked : value == 2 ? Qt::PartiallyChecked : Qt::Unchecked;
+}
+
+// Brings the rows of a list widget in line with the control's texts, touching only rows
+// that differ (the widget may be inside its own double-click signal).
+void sync_rows(QListWidget* widget, const std::vector<std::string>& texts) {
+    const int count = static_cast<int>(texts.size());
+    while (widget->count() > count) delete widget->takeItem(widget->count() - 1);
+    for (int row = 0; row < count; ++row) {
+        QString text = to_qt(texts[static_cast<std::size_t>(row)]);
+        if (row < widget->count()) {
+            if (widget->item(row)->text() != text) widget->item(row)->setText(text);
+        } else {
+            widget->addItem(text);
+        }
+    }
+}
+
+// Creates the widget of each control the form walks over and wires the two directions.
+class WidgetBuilder {
+  public:
+    explicit WidgetBuilder(QWidget* window) : window_(window) {}
+
+    void operator()(ScrollBar& bar, std::string_view name, int index) {
+        const bool vertical = bar.orientation() == ScrollBar::Orientation::Vertical;
+        auto* w = place(new SliderBar(vertical ? Qt::Vertical : Qt::Horizontal, window_), bar, name,
+                        index);
+        w->setRange(bar.min(), bar.max());
+        w->setSingleStep(ScrollBar::step);
+        w->setPageStep(ScrollBar::step);
+        // A drag reaches the form once, when the thumb is released.
+        w->setTracking(false);
+        if (name == "sc") {
+            w->setCursor(Qt::SizeVerCursor);
+        } else if (name == "hsc" && index >= 34) {
+            w->setCursor(Qt::SizeHorCursor);
+        }
+        QObject::connect(w, &QScrollBar::valueChanged, w,
+                         [&bar, w] { bar.set_value(w->slider_value()); });
+        bar.on_refresh = [&bar, w] {
+            sync_state(bar, w);
+            if (w->slider_value() != bar.value()) {
+                QSignalBlocker quiet(w);
+                w->set_slider_value(bar.value());
+            }
+        };
+        bar.on_refresh();
+    }
+
+    void operator()(TextBox& text, std::string_view name, int index) {
+        auto* w = place(new QLineEdit(window_), text, name, index);
+        w->setAlignment(to_qt(text.alignment) | Qt::AlignVCenter);
+        w->setTextMargins(0, 0, 0, 0);
+        apply_colors(w, text, QPalette::Text, QPalette::Base);
+        QObject::connect(w, &QLineEdit::textEdited, w,
+                         [&text](const QString& typed) { text.set_text(typed.toStdString()); });
+        text.on_refresh = [&text, w] {
+            sync_state(text, w);
+            QString t = to_qt(text.text());
+            if (w->text() != t) w->setText(t);
+        };
+        text.on_refresh();
+    }
+
+    void operator()(CheckBox& box, std::string_view name, int index) {
+        auto* w = place(new FreeCheckBox(window_), box, name, index);
+        w->setTristate(true);
+        QObject::connect(w, &QCheckBox::clicked, w,
+                         [&box, w] { box.set_value(check_value(w->checkState())); });
+        box.on_refresh = [&box, w] {
+            sync_state(box, w);
+            Qt::CheckState state = check_state(box.value());
+            if (w->checkState() != state) {
+                QSignalBlocker quiet(w);
+                w->setCheckState(state);
+            }
+        };
+        box.on_refresh();
+    }
+
+    void operator()(Button& button, std::string_view name, int index) {
+        auto* w = place(new QPushButton(window_), button, name, index);
+        apply_colors(w, button, QPalette::ButtonText, QPalette::Button);
+        w->setFocusPolicy(Qt::TabFocus);
+        QObject::connect(w, &QPushButton::clicked, w, [&button] { button.click(); });
+        button.on_refresh = [&button, w] {
+            sync_state(button, w);
+            QString caption = to_qt(button.caption);
+            if (w->text() != caption) {
+                w->setText(caption);
+                w->setAccessibleName(accessibility::button_name(button));
+            }
+        };
+        button.on_refresh();
+    }
+
+    void operator()(ListBox& list, std::string_view name, int index) {
+        list_widget(
+            list, name, index, [&list]() -> const auto& { return list.items(); });
+    }
+
+    void operator()(FileListBox& list, std::string_view name, int index) {
+        list_widget(
+            list, name, index, [&list]() -> const auto& { return list.names(); });
+    }
+
+    void operator()(Label& label, std::string_view name, int index) {
+        auto* w = place(new QLabel(window_), label, name, index);
+        w->setTextFormat(Qt::PlainText);
+        w->setAlignment(to_qt(label.alignment) | Qt::AlignTop);
+        w->setAttribute(Qt::WA_TransparentForMouseEvents);
+        apply_colors(w, label, QPalette::WindowText, QPalette::Window);
+        label.on_refresh = [&label, w] {
+            sync_state(label, w);
+            QString caption = to_qt(label.caption);
+            if (w->text() != caption) w->setText(caption);
+        };
+        label.on_refresh();
+    }
+
+    void operator()(Shape& shape, std::string_view name, int index) {
+        auto* w = place(new QFrame(window_), shape, name, index);
+        w->setFrameStyle(QFrame::Box | QFrame::Plain);
+        w->setAttribute(Qt::WA_TransparentForMouseEvents);
+        apply_colors(w, shape, QPalette::WindowText, QPalette::Window);
+        shape.on_refresh = [&shape, w] { sync_state(shape, w); };
+        shape.on_refresh();
+    }
+
+    void operator()(PictureBox& box, std::string_view name, int index) {
+        auto* w = place(new PictureView(box, window_), box, name, index);
+        // Drawing is only recorded here; the view paints the whole list when Qt asks.
+        box.on_refresh = [&box, w] {
+            sync_state(box, w);
+            w->update();
+        };
+        box.on_refresh();
+    }
+
+  private:
+    template <typename W>
+    W* place(W* widget, const Control& control, std::string_view name, int index) {
+        QString object_name = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+        if (index >= 0) object_name += QStringLiteral("(%1)").arg(index);
+        widget->setObjectName(object_name);
+        widget->setGeometry(to_pixels(control.rect));
+        widget->setToolTip(to_qt(control.tooltip));
+        QString accessible = accessibility::control_name(name, index, control.tooltip);
+        if (!accessible.isEmpty()) widget->setAccessibleName(accessible);
+        return widget;
+    }
+
+    template <typename List, typename Rows>
+    void list_widget(List& list, std::string_view name, int index, Rows rows) {
+        auto* w = place(new KeyboardList(window_), list, name, index);
+        apply_colors(w, list, QPalette::Text, QPalette::Base);
+        w->setSelectionMode(QAbstractItemView::SingleSelection);
+        QObject::connect(w, &QListWidget::currentRowChanged, w,
+                         [&list](int row) { list.set_list_index(row); });
+        QObject::connect(w, &QListWidget::itemDoubleClicked, w,
+                         [&list, w](QListWidgetItem* item) { list.double_click(w->row(item)); });
+        w->on_enter = [&list](int row) { list.double_click(row); };
+        list.on_refresh = [&list, w, rows] {
+            sync_state(list, w);
+            QSignalBlocker quiet(w);
+            sync_rows(w, rows());
+            if (w->currentRow() != list.list_index()) w->setCurrentRow(list.list_index());
+        };
+        list.on_refresh();
+    }
+
+    QWidget* window_;
+};
+
+}  // namespace
+
+MainWindow::MainWindow(MainForm& form, QWidget* parent)
+    : QWidget(parent), form_(form), background_(skin::background()) {
+    setWindowTitle(QString::fromUtf8(MainForm::kCaption));
+    setWindowIcon(skin::window_icon());
+    setFixedSize(to_pixels(MainForm::kClientWidth), to_pixels(MainForm::kClientHeight));
+    // The captions were laid out for a small desktop font; this size lets each fit.
+    QFont small = font();
+    small.setPixelSize(10);
+    setFont(small);
+
+    form_.for_each_control(WidgetBuilder(this));
+    QWidget* previous = nullptr;
+    for (const QString& name : accessibility::tab_order()) {
+        QWidget* next = control_widget(name);
+        if (previous && next) setTabOrder(previous, next);
+        if (next) previous = next;
+    }
+    if (auto* about = dynamic_cast<PictureView*>(control_widget(QStringLiteral("about")))) {
+        about->set_picture(skin::splash());
+    }
+    form_.on_report = [this](const std::string& message) { show_report(message); };
+}
+
+MainWindow::~MainWindow() {
+    form_.on_report = nullptr;
+    form_.for_each_control(
+        [](Control& control, std::string_view, int) { control.on_refresh = nullptr; });
+}
+
+QWidget* MainWindow::control_widget(const QString& name) const {
+    return findChild<QWidget*>(name, Qt::FindDirectChildrenOnly);
+}
+
+void MainWindow::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.drawImage(0, 0, background_);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!unloaded_) {
+        unloaded_ = true;
+        form_.Form_Unload();
+    }
+    event->accept();
+}
+
+void MainWindow::show_report(const std::string& message) {
+    // Shown with show(), not exec(): no nested event loop, so the timers keep their rhythm
+    // and no handler runs inside the one that reported.
+    if (!report_box_) {
+        report_box_ =
+            new QMessageBox(QMessageBox::Warning, windowTitle(), {}, QMessageBox::Ok, this);
+        report_box_->setWindowModality(Qt::NonModal);
+    }
+    report_box_->setText(to_qt(message));
+    report_box_->show();
+    report_box_->raise();
+}
+
+}  // namespace qv

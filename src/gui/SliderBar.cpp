@@ -1,0 +1,127 @@
+#include "gui/SliderBar.h"
+
+#include <QAccessibleWidget>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QStyleOptionFocusRect>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cstdlib>
+
+namespace qv {
+
+namespace {
+
+// Screen readers hear the slider's value, not Qt's mirrored position.
+class SliderBarAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
+public:
+    explicit SliderBarAccessible(SliderBar* bar) : QAccessibleWidget(bar, QAccessible::Slider) {}
+
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        if (type == QAccessible::ValueInterface)
+            return static_cast<QAccessibleValueInterface*>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Value) return QString::number(bar()->slider_value());
+        return QAccessibleWidget::text(t);
+    }
+
+    QVariant currentValue() const override { return bar()->slider_value(); }
+    void setCurrentValue(const QVariant& value) override { bar()->set_slider_value(value.toInt()); }
+    QVariant maximumValue() const override { return bar()->maximum(); }
+    QVariant minimumValue() const override { return bar()->minimum(); }
+    QVariant minimumStepSize() const override { return bar()->singleStep(); }
+
+private:
+    SliderBar* bar() const { return static_cast<SliderBar*>(widget()); }
+};
+
+QAccessibleInterface* slider_bar_accessible(const QString& class_name, QObject* object) {
+    if (class_name != QLatin1String(SliderBar::staticMetaObject.className())) return nullptr;
+    auto* bar = qobject_cast<SliderBar*>(object);
+    return bar ? new SliderBarAccessible(bar) : nullptr;
+}
+
+constexpr int kNotch = 120;  // angle delta of one wheel notch, in eighths of a degree
+
+}  // namespace
+
+SliderBar::SliderBar(Qt::Orientation orientation, QWidget* parent)
+    : QScrollBar(orientation, parent) {
+    static const bool factory_installed = [] {
+        QAccessible::installFactory(slider_bar_accessible);
+        return true;
+    }();
+    (void)factory_installed;
+    // Tab reaches the bar; a click on it leaves the focus where the user was typing.
+    setFocusPolicy(Qt::TabFocus);
+}
+
+void SliderBar::wheelEvent(QWheelEvent* event) {
+    QPoint delta = event->angleDelta();
+    // With "natural" scrolling the desktop reverses the deltas; a slider follows the hand.
+    if (event->inverted()) delta = -delta;
+    int up = 0;
+    if (std::abs(delta.y()) >= std::abs(delta.x())) {
+        up = delta.y();
+    } else if (orientation() == Qt::Horizontal) {
+        up = -delta.x();  // a positive x is a tilt to the left
+    }
+    if (up == 0) {
+        event->ignore();
+        return;
+    }
+    if ((up > 0) != (wheel_rest_ > 0)) wheel_rest_ = 0;
+    wheel_rest_ += up;
+    const int notches = wheel_rest_ / kNotch;
+    wheel_rest_ -= notches * kNotch;
+    move_by(notches * singleStep());
+    event->accept();
+}
+
+void SliderBar::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Up:
+        case Qt::Key_Right:
+            move_by(singleStep());
+            break;
+        case Qt::Key_Down:
+        case Qt::Key_Left:
+            move_by(-singleStep());
+            break;
+        case Qt::Key_PageUp:
+            move_by(pageStep());
+            break;
+        case Qt::Key_PageDown:
+            move_by(-pageStep());
+            break;
+        case Qt::Key_Home:
+            set_slider_value(minimum());
+            break;
+        case Qt::Key_End:
+            set_slider_value(maximum());
+            break;
+        default:
+            QScrollBar::keyPressEvent(event);
+            return;
+    }
+    event->accept();
+}
+
+void SliderBar::move_by(int delta) {
+    if (delta != 0) set_slider_value(std::clamp(slider_value() + delta, minimum(), maximum()));
+}
+
+void SliderBar::paintEvent(QPaintEvent* event) {
+    QScrollBar::paintEvent(event);
+    if (!hasFocus()) return;
+    QPainter p(this);
+    QStyleOptionFocusRect focus;
+    focus.initFrom(this);
+    focus.rect = rect();
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &p, this);
+}
+
+}  // namespace qv

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QScrollBar>
+
+namespace qv {
+
+// A scroll bar that holds one parameter of the panel. Vertical bars have their maximum at
+// the top: Qt's vertical bars grow downwards, and inverting their appearance would turn
+// arrows and trough against the thumb, so the bar keeps Qt's position and the slider's
+// value is that position mirrored within the range. Everything that talks to the user
+// in values (the program, screen readers, the wheel) goes through `slider_value`.
+class SliderBar : public QScrollBar {
+    Q_OBJECT
+
+public:
+    SliderBar(Qt::Orientation orientation, QWidget* parent);
+
+    int slider_value() const { return mirrored(value()); }
+    // Moves the thumb; valueChanged follows as for any other move.
+    void set_slider_value(int value) { setValue(mirrored(value)); }
+
+protected:
+    // One notch moves the value by one step, as an arrow click does: up (or a tilt to the
+    // right) raises it. Qt's own wheel moves several lines and runs against the value on
+    // horizontal bars.
+    void wheelEvent(QWheelEvent* event) override;
+    // The arrow keys move the thumb the way they point (Qt's scroll bar turns left and
+    // right around); Home and End go to the lowest and highest value.
+    void keyPressEvent(QKeyEvent* event) override;
+    // Qt's style draws no focus on a scroll bar; keyboard users must see where Tab went.
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    int mirrored(int v) const {
+        return orientation() == Qt::Vertical ? minimum() + maximum() - v : v;
+    }
+
+    void move_by(int delta);
+
+    int wheel_rest_ = 0;  // what a fine-grained wheel turned short of a notch
+};
+
+}  // namespace qv

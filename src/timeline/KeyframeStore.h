@@ -1,0 +1,48 @@
+#pragma once
+
+#include <string>
+
+#include "controls/ListBox.h"
+#include "controls/PictureBox.h"
+#include "controls/ScrollBar.h"
+#include "params/Panel.h"
+#include "timeline/Interpolation.h"
+
+namespace qv {
+
+// The keyframe list `List2` with its markers on the key strip `Picture1`: Set Key and
+// Delete Key at the time cursor, and `checkkey`, which loads the keyframe that the play
+// time meets exactly (recording the keys around it) or else interpolates.
+class KeyframeStore {
+public:
+    struct Parts {
+        Panel& panel;
+        ScrollBar& time;
+        ListBox& List2;
+        PictureBox& Picture1;
+        const float& playtime;
+        float& prevkeyidx;
+        float& curkeyidx;
+        float& nextkeyidx;
+        Interpolation& interpolation;
+    };
+
+    explicit KeyframeStore(Parts parts) : p_(parts) {}
+
+    void setkey_Click();
+    void delkey_Click();
+    void checkkey();
+
+    // What the setup reader does to the list: every marker erased and the list emptied,
+    // and one entry added in sorted place with its marker.
+    void clear_keys();
+    void add_key(std::string entry);
+
+private:
+    void remove_key_at(int second);
+    void draw_marker(double second, Color color);
+
+    Parts p_;
+};
+
+}  // namespace qv

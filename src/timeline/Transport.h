@@ -1,0 +1,64 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <utility>
+
+#include "audio/modSynth_DX7.h"
+#include "controls/Button.h"
+#include "controls/ListBox.h"
+#include "controls/ScrollBar.h"
+#include "controls/TextBox.h"
+#include "controls/Timer.h"
+#include "synth/NTable.h"
+#include "timeline/KeyframeStore.h"
+
+namespace qv {
+
+// The time line's transport: the play time advanced by the 100 ms tick `Timer2`, the
+// time cursor `time` with its text `Text2`, Play, Pause, Stop, the one-second steps and
+// the jumps to the previous and next keyframe. The cursor holds whole seconds for
+// Set Key; the play time is what keyframe hits and interpolation use.
+class Transport {
+public:
+    static constexpr int kLastSecond = 600;
+
+    struct Parts {
+        ScrollBar& time;
+        TextBox& Text2;
+        Button& play;
+        Timer& Timer1;
+        Timer& Timer2;
+        modSynth_DX7& toneOutput;
+        const WindowHandle& hWnd;
+        NTableArray& NTable;
+        const ListBox& List2;
+        float& playtime;
+        const float& prevkeyidx;
+        const float& nextkeyidx;
+        const float& sessionflag;
+        KeyframeStore& keys;
+        std::function<void(const std::string&)> report;
+        // Stop restarts the AM and shift modulators from phase 0.
+        std::function<void()> reset_modulator_phases;
+    };
+
+    explicit Transport(Parts parts) : p_(std::move(parts)) {}
+
+    void time_Change();
+    void oneback_Click();
+    void oneforward_Click();
+    void nextkey_Click();
+    void prevkey_Click();
+    void play_Click();
+    void pause_Click();
+    void stop_Click();
+    void Timer2_Timer();
+
+private:
+    void jump_to_key(float position);
+
+    Parts p_;
+};
+
+}  // namespace qv
