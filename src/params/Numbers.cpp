@@ -10,9 +10,12 @@
 namespace qv::numbers {
 
 double round_half_even(double x) {
-    double r = std::round(x);  // halves away from zero
-    if (std::fabs(x - std::trunc(x)) == 0.5) r = 2.0 * std::round(x / 2.0);
-    return r;
+    // Adding and taking away 1.5 * 2^52 leaves x rounded to a whole number by the
+    // hardware's own rounding, which is to the nearest with halves to even. Beyond 2^51
+    // every double is already whole or a half that nearbyint settles the same way.
+    constexpr double kShift = 6755399441055744.0;
+    if (std::fabs(x) < 2251799813685248.0) return (x + kShift) - kShift;
+    return std::nearbyint(x);
 }
 
 double round_half_away(double x) { return std::round(x); }
