@@ -9,11 +9,6 @@ void PictureBox::cls() {
     refresh();
 }
 
-void PictureBox::pset(float x, float y, Color color) {
-    ops_.push_back({Op::Kind::Point, x, y, x, y, color});
-    refresh();
-}
-
 void PictureBox::line(float x1, float y1, float x2, float y2, Color color) {
     std::erase_if(ops_, [&](const Op& op) {
         return op.kind == Op::Kind::Line && op.x1 == x1 && op.y1 == y1 && op.x2 == x2 &&

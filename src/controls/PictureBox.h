@@ -28,7 +28,10 @@ public:
     const std::vector<Op>& ops() const { return ops_; }
 
     void cls();
-    void pset(float x, float y, Color color);
+    void pset(float x, float y, Color color) {
+        ops_.push_back({Op::Kind::Point, x, y, x, y, color});
+        refresh();
+    }
     void line(float x1, float y1, float x2, float y2, Color color);
 
 private:

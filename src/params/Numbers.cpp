@@ -9,15 +9,6 @@
 
 namespace qv::numbers {
 
-double round_half_even(double x) {
-    // Adding and taking away 1.5 * 2^52 leaves x rounded to a whole number by the
-    // hardware's own rounding, which is to the nearest with halves to even. Beyond 2^51
-    // every double is already whole or a half that nearbyint settles the same way.
-    constexpr double kShift = 6755399441055744.0;
-    if (std::fabs(x) < 2251799813685248.0) return (x + kShift) - kShift;
-    return std::nearbyint(x);
-}
-
 double round_half_away(double x) { return std::round(x); }
 
 double int_floor(double x) { return std::floor(x); }
@@ -28,6 +19,18 @@ char locale_decimal_separator() {
 }
 
 std::optional<double> parse_number(std::string_view text) {
+    // Plain whole numbers, what the texts nearly always hold, need no locale.
+    std::size_t i = 0, n = text.size();
+    while (i < n && (text[i] == ' ' || text[i] == '\t')) ++i;
+    while (n > i && (text[n - 1] == ' ' || text[n - 1] == '\t')) --n;
+    bool negative = i < n && text[i] == '-';
+    if (i < n && (text[i] == '-' || text[i] == '+')) ++i;
+    if (n > i && n - i < 16) {
+        long long whole = 0;
+        std::size_t j = i;
+        while (j < n && text[j] >= '0' && text[j] <= '9') whole = whole * 10 + (text[j++] - '0');
+        if (j == n) return static_cast<double>(negative ? -whole : whole);
+    }
     return parse_number(text, locale_decimal_separator());
 }
 

@@ -72,7 +72,8 @@ bool AudioFileWriter::open(const std::filesystem::path& target, int rate, Bits b
     // The peak chunk of float WAV files carries a time stamp: leave it out so that the
     // same input always gives the same bytes.
     sf_command(file_, SFC_SET_ADD_PEAK_CHUNK, nullptr, SF_FALSE);
-    sf_command(file_, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    // The mixer saturates at full scale, so the samples need no clipping of their own.
+    sf_command(file_, SFC_SET_CLIPPING, nullptr, SF_FALSE);
     return true;
 }
 
