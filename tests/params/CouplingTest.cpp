@@ -1,73 +1,64 @@
 #include <gtest/gtest.h>
 
+#include "params/Numbers.h"
 #include "params/Panel.h"
 
 namespace qv {
 namespace {
 
-TEST(Coupling, SliderWritesItsPlainValueIntoTheTextAtOnce) {
+TEST(Numbers, RoundingAndParsing) {
+    using namespace numbers;
+    EXPECT_EQ(round_half_even(2.5), 2);
+    EXPECT_EQ(round_half_even(-2.5), -2);
+    EXPECT_EQ(round_half_even(9001.5), 9002);
+    EXPECT_EQ(round_half_away(2.5), 3);
+    EXPECT_EQ(round_half_away(-2.5), -3);
+    EXPECT_EQ(int_floor(-3.5), -4);
+    EXPECT_EQ(parse_number(" +.5 ", '.'), 0.5);
+    EXPECT_EQ(parse_number("1e2", '.'), 100.0);
+    EXPECT_EQ(parse_number("2,5", ','), 2.5);
+    for (const char* bad : {"2,5", "", "-", "4 2", "1e", "abc"})
+        EXPECT_FALSE(parse_number(bad, '.')) << bad;
+    EXPECT_EQ(text_to_value("-32768"), -32768);
+    EXPECT_FALSE(text_to_value("32767.5"));  // rounds to 32768
+}
+
+// A text typed into tx(k) while its slider stands at `before`: where the slider ends and
+// what the text then holds.
+TEST(Coupling, TypedTextsMoveTheirSliderAndTheLoopStopsByItself) {
+    struct Case {
+        int k, before;
+        const char* typed;
+        int slider;
+        const char* text;
+    } cases[] = {
+        {3, 0, "050", 50, "50"},    // the slider's change writes the plain form back
+        {30, 0, " 42 ", 42, "42"},  // blanks around the number
+        {9, 20, "30.5", 30, "30"},  // halves to even
+        {9, 20, "31.5", 32, "32"},
+        {26, 7, "150", 7, "150"},       // refused by the slider: both stay as they are
+        {12, 10, "60", 10, "60"},       // depth stops at 50
+        {9, 20, "99999", 20, "99999"},  // beyond 16 bits
+        {30, 42, "abc", 42, "abc"},     // no number
+        {36, 40, "", 0, "0"},           // emptied: "0", whose own event moves the slider
+        {24, 100, "80", 100, "80"},     // ck(0) unchecked: the AM modulator owns sc(24)
+    };
+    for (const Case& c : cases) {
+        Panel panel;
+        ASSERT_TRUE(panel.bar(c.k).set_value(c.before));
+        panel.tx(c.k).set_text(c.typed);
+        EXPECT_EQ(panel.bar(c.k).value(), c.slider) << c.k << " '" << c.typed << "'";
+        EXPECT_EQ(panel.tx(c.k).text(), c.text) << c.k << " '" << c.typed << "'";
+    }
+}
+
+TEST(Coupling, SliderWritesItsTextAndModulatedSlidersFollowOnlyAtExactlyOne) {
     Panel panel;
-    panel.sc(5).set_value(42);
-    EXPECT_EQ(panel.tx(5).text(), "42");
     panel.hsc(36).set_value(7);
     EXPECT_EQ(panel.tx(36).text(), "7");
-}
-
-TEST(Coupling, TextMovesItsSliderAndTheLoopEndsInThePlainForm) {
-    Panel panel;
-    panel.tx(3).set_text("050");  // sc(3) stands at 0: the slider's change rewrites the text
-    EXPECT_EQ(panel.sc(3).value(), 50);
-    EXPECT_EQ(panel.tx(3).text(), "50");
-    panel.tx(30).set_text(" 42 ");
-    EXPECT_EQ(panel.hsc(30).value(), 42);
-    EXPECT_EQ(panel.tx(30).text(), "42");
-    panel.tx(12).set_text("37");
-    EXPECT_EQ(panel.sc(12).value(), 37);
-    EXPECT_EQ(panel.tx(12).text(), "37");
-}
-
-TEST(Coupling, TextsTheSliderRefusesStayAsTyped) {
-    Panel panel;
-    panel.tx(26).set_text("150");
-    EXPECT_EQ(panel.hsc(26).value(), 0);
-    EXPECT_EQ(panel.tx(26).text(), "150");
-    panel.tx(30).set_text("42");
-    panel.tx(30).set_text("abc");
-    EXPECT_EQ(panel.hsc(30).value(), 42);
-    EXPECT_EQ(panel.tx(30).text(), "abc");
-    panel.tx(12).set_text("60");  // depth stops at 50
-    EXPECT_EQ(panel.sc(12).value(), 0);
-    panel.tx(9).set_text("-5");
-    EXPECT_EQ(panel.sc(9).value(), 20);
-    panel.tx(9).set_text("99999");  // outside 16 bits: no number at all
-    EXPECT_EQ(panel.sc(9).value(), 20);
-}
-
-TEST(Coupling, AnEmptiedTextBecomesZeroAndMovesTheSlider) {
-    Panel panel;
-    panel.hsc(36).set_value(40);
-    panel.tx(36).set_text("");
-    EXPECT_EQ(panel.tx(36).text(), "0");
-    EXPECT_EQ(panel.hsc(36).value(), 0);
-}
-
-TEST(Coupling, NumbersRoundHalvesToEven) {
-    Panel panel;
-    panel.tx(9).set_text("30.5");
-    EXPECT_EQ(panel.sc(9).value(), 30);
-    panel.tx(9).set_text("31.5");
-    EXPECT_EQ(panel.sc(9).value(), 32);
-}
-
-TEST(Coupling, ModulatedSlidersFollowOnlyWhileTheirSwitchIsExactlyOne) {
-    Panel panel;
-    panel.tx(24).set_text("80");  // ck(0) unchecked: the modulator owns sc(24)
-    EXPECT_EQ(panel.sc(24).value(), 100);
-    EXPECT_EQ(panel.tx(24).text(), "80");
     panel.ck(0).set_value(1);
     panel.tx(24).set_text("70");
     EXPECT_EQ(panel.sc(24).value(), 70);
-
     panel.ck(2).set_value(2);  // greyed is not checked for the coupling
     panel.tx(22).set_text("10");
     EXPECT_EQ(panel.sc(22).value(), 50);
@@ -77,23 +68,6 @@ TEST(Coupling, ModulatedSlidersFollowOnlyWhileTheirSwitchIsExactlyOne) {
     panel.ck(1).set_value(1);
     panel.tx(25).set_text("5");
     EXPECT_EQ(panel.sc(25).value(), 5);
-}
-
-TEST(Panel, StartsWithTheDesignValuesAndTexts) {
-    Panel panel;
-    EXPECT_EQ(panel.sc(8).value(), 15);
-    EXPECT_EQ(panel.sc(8).max(), 50);
-    EXPECT_FALSE(panel.sc(8).visible());
-    EXPECT_FALSE(panel.tx(8).visible());
-    EXPECT_EQ(panel.sc(14).max(), 20);
-    EXPECT_EQ(panel.sc(24).value(), 100);
-    EXPECT_EQ(panel.hsc(34).value(), 100);
-    EXPECT_EQ(panel.tx(0).text(), "");
-    EXPECT_EQ(panel.tx(25).text(), "");
-    EXPECT_EQ(panel.tx(26).text(), "0");
-    EXPECT_EQ(panel.tx(35).text(), "100");
-    EXPECT_EQ(panel.Lbl(15).caption, "   DiffSync");
-    EXPECT_EQ(panel.tx(37).tooltip, "  Speed of switching (Use same value with am speed to get sync)   ");
 }
 
 }  // namespace
