@@ -4,8 +4,6 @@
 
 #include <cmath>
 #include <complex>
-#include <cstdint>
-#include <memory>
 #include <numbers>
 #include <vector>
 
@@ -28,30 +26,21 @@ inline SampleArray sine_loop(int turns, double amplitude = 100.0) {
 }
 
 inline SampleArray filled(std::uint8_t value) {
-    SampleArray bytes{};
+    SampleArray bytes;
     bytes.fill(value);
     return bytes;
 }
 
 // A tone output on the offline device, opened, both channel buffers looping.
 struct OfflineTone {
-    FailingBackend* device;
-    modSynth_DX7 tone;
+    FailingBackend* device = new FailingBackend(kOutputRate);
+    modSynth_DX7 tone{std::unique_ptr<FailingBackend>(device)};
 
-    explicit OfflineTone(double output_rate = kOutputRate)
-        : OfflineTone(std::make_unique<FailingBackend>(output_rate)) {}
-
-    explicit OfflineTone(std::unique_ptr<FailingBackend> backend)
-        : device(backend.get()), tone(std::move(backend)) {
-        if (tone.InitSynth(0)) {
-            tone.channelBuffer(0)->Play();
-            tone.channelBuffer(1)->Play();
-        }
+    OfflineTone() {
+        if (tone.InitSynth(0)) channel(0).Play(), channel(1).Play();
     }
-
     SoundBuffer& channel(int i) { return *tone.channelBuffer(i); }
     SoundBuffer& primary() { return *tone.primaryBuffer(); }
-
     // The next `frames` frames, left and right interleaved.
     std::vector<float> pull(std::size_t frames) {
         std::vector<float> block(frames * 2);
@@ -63,7 +52,6 @@ struct OfflineTone {
 // One side (0 left, 1 right) of interleaved frames.
 inline std::vector<float> side(const std::vector<float>& frames, int which) {
     std::vector<float> out;
-    out.reserve(frames.size() / 2);
     for (std::size_t i = static_cast<std::size_t>(which); i < frames.size(); i += 2)
         out.push_back(frames[i]);
     return out;
@@ -80,23 +68,19 @@ inline double db(double ratio) {
 }
 
 inline bool all_zero(const std::vector<float>& x) {
-    for (float v : x) {
+    for (float v : x)
         if (v != 0.0f) return false;
-    }
     return true;
 }
 
 // Frequency from the rising zero crossings, each placed between its two samples.
 inline double frequency(const std::vector<float>& x, double rate) {
-    double first = -1.0;
-    double last = -1.0;
+    double first = -1.0, last = -1.0;
     int crossings = 0;
     for (std::size_t i = 1; i < x.size(); ++i) {
         if (x[i - 1] < 0.0f && x[i] >= 0.0f) {
-            const double t = static_cast<double>(i - 1) + x[i - 1] / (x[i - 1] - x[i]);
-            if (crossings == 0) first = t;
-            last = t;
-            ++crossings;
+            last = static_cast<double>(i - 1) + x[i - 1] / (x[i - 1] - x[i]);
+            if (crossings++ == 0) first = last;
         }
     }
     return crossings < 2 ? 0.0 : (crossings - 1) * rate / (last - first);
@@ -106,10 +90,8 @@ inline double frequency(const std::vector<float>& x, double rate) {
 inline std::vector<double> spectrum(const std::vector<float>& x) {
     const std::size_t n = x.size();
     std::vector<std::complex<double>> turn(n);
-    for (std::size_t k = 0; k < n; ++k) {
-        turn[k] = std::polar(
-            1.0, -2.0 * std::numbers::pi * static_cast<double>(k) / static_cast<double>(n));
-    }
+    for (std::size_t k = 0; k < n; ++k)
+        turn[k] = std::polar(1.0, -2.0 * std::numbers::pi * double(k) / double(n));
     std::vector<double> magnitude(n / 2 + 1);
     for (std::size_t bin = 0; bin < magnitude.size(); ++bin) {
         std::complex<double> sum;
