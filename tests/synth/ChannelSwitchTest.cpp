@@ -8,75 +8,51 @@ namespace {
 
 class SwitchTest : public TickTest {
 protected:
-    void SetUp() override {
-        TickTest::SetUp();
+    SwitchTest() {
         sc(0).set_value(100);  // one partial per ear, so an ear that is on moves its bytes
         sc(4).set_value(100);
     }
-    static bool silent(const SampleArray& bytes) {
-        return std::all_of(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b == 127; });
+    static bool silent(const SampleArray& b) {
+        return std::all_of(b.begin(), b.end(), [](int v) { return v == 127; });
     }
-    bool left_off() { return silent(written(0)); }
-    bool right_off() { return silent(written(1)); }
+    // "L" or "R" for each ear that is off after the next tick.
+    std::string off_after_tick() {
+        tick();
+        return std::string(silent(tone.leftBytes) ? "L" : "") +
+               (silent(tone.rightBytes) ? "R" : "");
+    }
 };
 
 TEST_F(SwitchTest, WithoutSpeedOrOffsetAnEarIsOffExactlyBelow50) {
     hsc(34).set_value(49);
     hsc(35).set_value(50);
-    tick();
-    EXPECT_TRUE(left_off());
-    EXPECT_FALSE(right_off());
-    // The silent ear's views are flat at the middle too.
-    for (int i = 0; i < 180; ++i) {
+    EXPECT_EQ(off_after_tick(), "L");
+    for (int i = 0; i < 180; ++i) {  // the silent ear's views are flat at the middle too
         ASSERT_EQ(plotted(form.WF1PB, i), 0.0f);
         ASSERT_EQ(plotted(form.WF3PB, i), 0.0f);
     }
-
     hsc(34).set_value(50);
     hsc(35).set_value(0);
-    tick();
-    EXPECT_FALSE(left_off());
-    EXPECT_TRUE(right_off());
+    EXPECT_EQ(off_after_tick(), "R");
 }
 
-TEST_F(SwitchTest, FullOnTimeIsNeverOff) {
-    hsc(37).set_value(100);
+TEST_F(SwitchTest, SpeedAndOffsetMoveTheSwitchingSines) {
+    hsc(37).set_value(100);  // one radian per tick; full on time is never off
     hsc(36).set_value(77);
-    for (int n = 0; n < 20; ++n) {
-        tick();
-        ASSERT_FALSE(left_off());
-        ASSERT_FALSE(right_off());
-    }
-}
+    std::string off;
+    for (int n = 0; n < 10; ++n) off += off_after_tick() + ",";
+    EXPECT_EQ(off, ",,,,,,,,,,");
+    hsc(36).set_value(0);
+    hsc(34).set_value(50);  // the left ear off while sin(switchTick) > 0
+    form.engine.switchTick = 0;
+    off.clear();
+    for (int n = 0; n < 10; ++n) off += off_after_tick() + ",";
+    EXPECT_EQ(off, "L,L,L,,,,L,L,L,,");
 
-TEST_F(SwitchTest, SpeedTurnsTheEarOffWhileTheSineLiesAboveTheThreshold) {
-    hsc(34).set_value(50);
-    hsc(37).set_value(100);  // one radian per tick: off while sin(tick) > 0
-    const bool off[] = {true, true, true, false, false, false, true, true, true, false};
-    for (bool want : off) {
-        tick();
-        EXPECT_EQ(left_off(), want) << "switchTick " << form.engine.switchTick;
-        EXPECT_FALSE(right_off());
-    }
-}
-
-TEST_F(SwitchTest, OffsetMovesTheLeftPhaseForwardAndTheRightBack) {
-    hsc(34).set_value(50);
+    hsc(37).set_value(0);
     hsc(35).set_value(50);
-    hsc(36).set_value(30);  // +0.5 and -0.5 radians
-    tick();
-    EXPECT_TRUE(left_off());
-    EXPECT_FALSE(right_off());
-}
-
-TEST_F(SwitchTest, SwitchTickCountsEveryTickAndWrapsAbove9000) {
-    tick(3);
-    EXPECT_EQ(form.engine.switchTick, 3.0f);
-    form.engine.switchTick = 8999;
-    tick();
-    EXPECT_EQ(form.engine.switchTick, 9000.0f);
-    tick();
-    EXPECT_EQ(form.engine.switchTick, 0.0f);
+    hsc(36).set_value(30);  // +0.5 radians for the left ear, -0.5 for the right
+    EXPECT_EQ(off_after_tick(), "L");
 }
 
 }  // namespace
