@@ -32,6 +32,10 @@ struct OpenWindow {
         return w;
     }
     qv::Panel& panel() { return form.panel; }
+    // The scroll bar of a parameter by its widget's name, "sc(9)" or "hsc(36)".
+    qv::ScrollBar& bar(const QString& name) {
+        return panel().bar(name.section('(', 1).chopped(1).toInt());
+    }
 
     static QString folder() {
         static QTemporaryDir dir;
