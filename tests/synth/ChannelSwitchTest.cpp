@@ -1,6 +1,4 @@
 // Channel switching: which ear is silenced on which tick.
-#include <algorithm>
-
 #include "TickFixture.h"
 
 namespace qv::test {
@@ -12,14 +10,11 @@ protected:
         sc(0).set_value(100);  // one partial per ear, so an ear that is on moves its bytes
         sc(4).set_value(100);
     }
-    static bool silent(const SampleArray& b) {
-        return std::all_of(b.begin(), b.end(), [](int v) { return v == 127; });
-    }
     // "L" or "R" for each ear that is off after the next tick.
     std::string off_after_tick() {
         tick();
-        return std::string(silent(tone.leftBytes) ? "L" : "") +
-               (silent(tone.rightBytes) ? "R" : "");
+        return std::string(tone.leftBytes == filled(127) ? "L" : "") +
+               (tone.rightBytes == filled(127) ? "R" : "");
     }
 };
 

@@ -30,19 +30,19 @@ TEST_F(TickTest, AmOutputBeyondItsRangeKeepsTheLastAcceptedValue) {
 
 // Each phase starts again at 0 on the tick that would take it above 9000, not at 9000.
 TEST_F(TickTest, PhasesWrapOnlyWhenTheyExceed9000) {
+    auto phases = [&] {
+        const EngineState& e = form.engine;
+        return std::vector<float>{e.amPhase, e.shiftPhase, e.switchTick};
+    };
     sc(11).set_value(100);
     sc(16).set_value(100);
     form.engine.amPhase = form.engine.shiftPhase = form.engine.switchTick = 8999;
     tick();
-    EXPECT_EQ(form.engine.amPhase, 9000.0f);
-    EXPECT_EQ(form.engine.shiftPhase, 9000.0f);
-    EXPECT_EQ(form.engine.switchTick, 9000.0f);
+    EXPECT_EQ(phases(), (std::vector<float>{9000, 9000, 9000}));
     tick();
-    EXPECT_EQ(form.engine.amPhase, 0.0f);
-    EXPECT_EQ(form.engine.shiftPhase, 0.0f);
-    EXPECT_EQ(form.engine.switchTick, 0.0f);
+    EXPECT_EQ(phases(), (std::vector<float>{0, 0, 0}));
     tick();
-    EXPECT_EQ(form.engine.amPhase, 1.0f);
+    EXPECT_EQ(phases(), (std::vector<float>{1, 1, 1}));
     // The stored 32-bit phase is compared: 8999.7 + 0.3 lands on exactly 9000 there.
     sc(11).set_value(30);
     form.engine.amPhase = 8999.7f;

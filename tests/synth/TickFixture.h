@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "../audio/ToneTestSupport.h"
 #include "../timeline/FormFixture.h"
 
 namespace qv::test {

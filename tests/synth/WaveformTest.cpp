@@ -18,11 +18,6 @@ protected:
         sc(23).set_value(shiftR);
     }
     static int largest(const SampleArray& b) { return *std::max_element(b.begin(), b.end()); }
-    static SampleArray filled_with(std::uint8_t v) {
-        SampleArray b;
-        b.fill(v);
-        return b;
-    }
 };
 
 TEST_F(WaveformTest, WorkedExampleOfTheLeftBuffer) {
@@ -34,21 +29,6 @@ TEST_F(WaveformTest, WorkedExampleOfTheLeftBuffer) {
     // 127 +- 33.3 at full amplitude of one partial.
     EXPECT_EQ(largest(tone.leftBytes), 160);
     EXPECT_EQ(*std::min_element(tone.leftBytes.begin(), tone.leftBytes.end()), 94);
-}
-
-TEST_F(WaveformTest, SilentPanelGivesRestBytesAndFlatGreenViews) {
-    tick(2);  // each tick clears the views before it plots
-    EXPECT_EQ(tone.leftBytes, filled_with(127));
-    EXPECT_EQ(tone.rightBytes, filled_with(127));
-    for (const PictureBox* view : {&form.WF1PB, &form.WF2PB, &form.WF3PB, &form.WF4PB}) {
-        ASSERT_EQ(view->ops().size(), 180u);
-        for (int i = 0; i < 180; ++i) {
-            const PictureBox::Op& op = view->ops()[std::size_t(i)];
-            ASSERT_TRUE(op.kind == PictureBox::Op::Kind::Point && op.x1 == float(i) &&
-                        op.y1 == 127.0f);
-            ASSERT_EQ(op.color, rgb(0, 255, 0));
-        }
-    }
 }
 
 TEST_F(WaveformTest, BytesBeyondTheRangeKeepTheirEarlierValueWhileTheViewShowsThem) {
@@ -68,17 +48,25 @@ TEST_F(WaveformTest, BytesBeyondTheRangeKeepTheirEarlierValueWhileTheViewShowsTh
     EXPECT_GT(kept, 0);
 }
 
-TEST_F(WaveformTest, PointColourShadesFromGreenAndCarriesIntoBlue) {
+// Each view plots sample i as a point at (i, v + 127), coloured 65280 + round(|3 v|); the
+// right ear is silent here: rest bytes, flat green views.
+TEST_F(WaveformTest, ViewsPlotEverySampleShadedFromGreenWithTheCarryIntoBlue) {
     for (int k = 0; k < 4; ++k) sc(k).set_value(100);
     hold(50, 50);
-    tick();
+    tick(2);  // each tick clears the views before it plots
+    EXPECT_EQ(tone.rightBytes, filled(127));
     Color brightest = 0;
-    for (const PictureBox::Op& op : form.WF1PB.ops()) {
-        EXPECT_NEAR(double(op.color), 65280 + std::fabs(3 * (op.y1 - 127.0)), 1.0);
-        brightest = std::max(brightest, op.color);
+    for (const PictureBox* view : {&form.WF1PB, &form.WF2PB, &form.WF3PB, &form.WF4PB}) {
+        ASSERT_EQ(view->ops().size(), 180u);
+        for (int i = 0; i < 180; ++i) {
+            const PictureBox::Op& op = view->ops()[std::size_t(i)];
+            ASSERT_TRUE(op.kind == PictureBox::Op::Kind::Point && op.x1 == float(i));
+            ASSERT_NEAR(double(op.color), 65280 + std::fabs(3 * (op.y1 - 127.0)), 1.0) << i;
+            brightest = std::max(brightest, op.color);
+        }
     }
-    // |3v| near 400: red 144 or so, green 0, blue 1.
-    EXPECT_GT(brightest, 65536 + 100);
+    EXPECT_EQ(plotted(form.WF2PB, 7), 0.0f);
+    EXPECT_GT(brightest, 65536 + 100);  // |3v| near 400: red 144 or so, green 0, blue 1
     EXPECT_EQ(brightest / 65536, 1);
 }
 
@@ -166,8 +154,8 @@ TEST_F(WaveformTest, ZeroStepKeepsTheModulatorSinesAsOffsets) {
     form.engine.shiftPhase = 1.0f;  // speeds 0: the phase stays
     tick();
     // a = sin(1), b = sin(0.5): 127 + sin(-a) x 100 / 3 and 127 + sin(b) x 100 / 3.
-    EXPECT_EQ(tone.leftBytes, filled_with(102));
-    EXPECT_EQ(tone.rightBytes, filled_with(142));
+    EXPECT_EQ(tone.leftBytes, filled(102));
+    EXPECT_EQ(tone.rightBytes, filled(142));
 }
 
 }  // namespace
