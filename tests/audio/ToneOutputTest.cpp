@@ -109,7 +109,15 @@ TEST(ToneOutput, RefusedCallsKeepThePreviousSetting) {
         out->primary().SetVolume(-600);
     }
     SoundBuffer &ch = refused.channel(0), &primary = refused.primary();
+    // The renderer's trace records what the program asked for, refused or not.
+    struct : ToneOutputObserver {
+        int rates = 0;
+        void frequency_set(int, std::int32_t) override { ++rates; }
+    } seen;
+    refused.tone.observer = &seen;
     for (int hz : {99, 100001, 0}) EXPECT_FALSE(ch.SetFrequency(hz)) << hz;
+    EXPECT_EQ(seen.rates, 3);
+    refused.tone.observer = nullptr;
     for (int pan : {-10001, 10001}) EXPECT_FALSE(ch.SetPan(pan)) << pan;
     for (int volume : {1, -10001}) EXPECT_FALSE(primary.SetVolume(volume)) << volume;
     // A channel buffer has no volume, the primary buffer no rate or pan.
