@@ -1,7 +1,7 @@
 // A setup file of any bytes, opened as the user does (a double click in the setup list),
-// then walked key by key with a synthesis tick at each, and played for half a second. Whatever the
-// file holds, it loads, the list keeps only regular entries in time order, and anything else is
-// reported once.
+// then walked key by key with a synthesis tick at each, and played for half a second.
+// Whatever the file holds, it loads, the list keeps only regular entries in time order,
+// and anything else is reported once.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
