@@ -237,3 +237,11 @@ curve_colours() {
     convert "$view" -fx 'g > 0.5 ? r : 1' -format '%[fx:round(minima.r * 255)] ' info:
     convert "$view" -fx 'g > 0.5 ? r : 0' -format '%[fx:round(maxima.r * 255)]\n' info:
 }
+
+# dark_columns SHOT RECT: the x positions (pixels from the control's left) of the columns
+# that hold dark pixels, as the key strip's markers draw them.
+dark_columns() {
+    convert "$(crop "$1" "$2")" -colorspace Gray -threshold 30% txt:- |
+        awk -F'[,:]' 'NR > 1 && /#000000|black|gray\(0\)/ { seen[$1] = 1 }
+            END { for (x in seen) print x }' | sort -n | tr '\n' ' '
+}
