@@ -11,6 +11,9 @@ e2e_setup "$@"
 
 record_start glide
 window_start
+# Pan 0: the left channel carries the left ear alone. In the middle both ears' loops sum
+# there, at whatever offset they happen to run, which may all but cancel them.
+type_into "$TX14" 0
 type_into "$TX0" 100
 type_into "$TX4" 100
 type_into "$TX9" 20
