@@ -245,3 +245,18 @@ dark_columns() {
         awk -F'[,:]' 'NR > 1 && /#000000|black|gray\(0\)/ { seen[$1] = 1 }
             END { for (x in seen) print x }' | sort -n | tr '\n' ' '
 }
+
+sound_server_gone() {
+    ! pactl info >/dev/null 2>&1
+}
+
+# sound_server_kill: the private PulseAudio server dies as in a crash.
+sound_server_kill() {
+    kill -KILL "$(cat "$QUORVANE_SOUND_DIR/server.pid")"
+    wait_for 5 sound_server_gone || fail "the sound server still answers after SIGKILL"
+}
+
+# sound_server_restart: a fresh server on the same socket, with the same null sink.
+sound_server_restart() {
+    "$e2e_here/with-null-sink.sh" --restart-server || fail "the sound server did not start again"
+}
