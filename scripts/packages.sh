@@ -7,9 +7,10 @@ libsamplerate0-dev libsndfile1-dev libcli11-dev libgtest-dev libgmock-dev libben
 # What only the tests need: a virtual display, a private sound server and the tools
 # that record and measure the sound and drive the real window. Kept apart because a
 # desktop that runs PipeWire must not get a second sound service from the start command.
-# The validators and groff check what `cmake --install` puts on the desktop.
+# The validators and groff check what `cmake --install` puts on the desktop; `time`
+# measures a long render's peak memory.
 TEST_PACKAGES="xvfb xauth pulseaudio pulseaudio-utils libasound2-plugins sox xdotool imagemagick
-desktop-file-utils appstream groff-base"
+desktop-file-utils appstream groff-base time"
 
 # Installs those of the named packages that are missing, with `sudo` unless root.
 ensure_packages() {
