@@ -115,14 +115,23 @@ program_running() {
     kill -0 "$e2e_program_pid" 2>/dev/null
 }
 
+# The splash covers 281 x 169 pixels at (192, 184) for the first 3 s, file lists included.
+# It is dark; the controls beneath it are light, a window not yet painted is black.
+readonly e2e_splash="2880 2760 4215 2535"
+
+splash_gone() {
+    shot after_splash
+    awk -v b="$(mean_brightness after_splash "$e2e_splash")" 'BEGIN { exit !(b > 0.4) }'
+}
+
 # Starts the program in the work folder and waits for its window and then for the splash
-# to go (it covers the file lists for the first 3 s).
+# to go.
 window_start() {
     (cd "$work" && exec "$quorvane") >"$work/quorvane.log" 2>&1 &
     e2e_program_pid=$!
     wait_for 20 window_shown || fail "no window titled '$e2e_title' within 20 s: $(cat "$work/quorvane.log")"
+    wait_for 15 splash_gone || fail "the splash did not go within 15 s"
     program_running || fail "the program ended: $(cat "$work/quorvane.log")"
-    sleep 3.5
 }
 
 # Pixel centre of a rectangle in twips: "x y".
