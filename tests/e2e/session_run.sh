@@ -69,7 +69,7 @@ click "$EXECUTE"
 sleep 1
 shot session_running
 [ "$(changed_pixels reloaded session_running "$PLAY")" -gt 20 ] || fail "Play stays enabled in a session"
-sleep 6.5
+sleep 7
 record_stop
 # The session is over: the last setup's tone goes on, "Play" stays disabled.
 shot session_over
@@ -86,13 +86,14 @@ runs=$(awk -v a="$(tone_hz 10000)" -v b="$(tone_hz 13000)" -v c="$(tone_hz 16000
     { n++ }
     END { printf "%s:%.1f\n", run, n * 0.1 }' "$track")
 echo "tones in the recording (setup:seconds): $runs"
-# The three tones in this order, the first two for about the 2.1 s of their setups.
+# The three tones in this order, the first two for about the 2.1 s of their setups (longer
+# when a busy machine delays the transport's ticks).
 echo "$runs" | tr ' ' '\n' | grep -v '^-' | awk -F: '
     $1 != last { order = order $1; len[$1] = $2; last = $1; next } { len[$1] += $2 }
     END {
         if (order != "123") { print "setups heard in the order " order; exit 1 }
         for (s = 1; s <= 2; s++)
-            if (len[s] < 1.5 || len[s] > 2.8) { print "setup " s " lasted " len[s] " s"; exit 1 }
+            if (len[s] < 1.5 || len[s] > 3.5) { print "setup " s " lasted " len[s] " s"; exit 1 }
         if (len[3] < 1.5) { print "setup 3 is missing"; exit 1 }
     }' || fail "the session did not play its setups in turn (see $track)"
 echo "screenshots and recording: $out"
