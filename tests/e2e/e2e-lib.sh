@@ -49,6 +49,13 @@ fail() {
     exit 1
 }
 
+# A private X display. xvfb-run -a takes the first number from -n on that has no lock
+# file, so two runs starting at once from the same number may take the same display:
+# tests that run side by side start their search at random places far apart. Without
+# -noreset the server resets whenever its last client leaves, and a client connecting
+# just then (the program while xdotool polls) is refused.
+e2e_xvfb=(xvfb-run -a -n $((1000 + RANDOM % 30000)) -s "-screen 0 1280x1024x24 -noreset")
+
 # Outside: checks the tools and re-runs the calling script under an outer timeout, with a
 # private PulseAudio server and a private X display (no window manager: the window sits at
 # 0,0 without decorations). Inside (first argument --inside): returns.
@@ -60,9 +67,7 @@ e2e_enter() {
     for tool in xvfb-run xdotool import convert compare pulseaudio parecord pactl; do
         command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
     done
-    # Tests running side by side look for free display numbers from different starts.
-    exec timeout -k 5 "$seconds" "$e2e_here/with-null-sink.sh" \
-        xvfb-run -a -n $((100 + $$ % 500)) -s "-screen 0 1280x1024x24" "$0" --inside "$@"
+    exec timeout -k 5 "$seconds" "$e2e_here/with-null-sink.sh" "${e2e_xvfb[@]}" "$0" --inside "$@"
 }
 
 e2e_program_pid=""

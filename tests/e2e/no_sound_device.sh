@@ -4,16 +4,15 @@
 # stderr that names the reason, before any window is shown.
 # Usage: no_sound_device.sh QUORVANE OUTPUT_FOLDER
 set -euo pipefail
+. "$(dirname "$0")/e2e-lib.sh"
 if [ "${1:-}" != --inside ]; then
     command -v xvfb-run >/dev/null && command -v xdotool >/dev/null ||
         { echo "skipped: xvfb-run or xdotool is not installed"; exit 77; }
-    exec timeout -k 5 40 xvfb-run -a -n $((100 + $$ % 500)) -s "-screen 0 1280x1024x24" \
-        "$0" --inside "$@"
+    exec timeout -k 5 40 "${e2e_xvfb[@]}" "$0" --inside "$@"
 fi
 shift
 quorvane=$(realpath "$1")
 out=$2
-fail() { echo "FAIL: $*"; exit 1; }
 rm -rf "$out"
 mkdir -p "$out"
 work=$(mktemp -d)
@@ -36,7 +35,7 @@ pid=$!
 window=""
 for _ in $(seq 400); do
     kill -0 "$pid" 2>/dev/null || break
-    window+=$(xdotool search --name 'Quorvane' 2>/dev/null || true)
+    window+=$(xdotool search --onlyvisible --name "^$e2e_title\$" 2>/dev/null || true)
     sleep 0.05
 done
 status=0
