@@ -28,7 +28,6 @@ readonly WF3PB="2160 240 1695 975"       # left view, 360 degrees
 readonly WF1PB="2160 1320 1695 975"      # left view, as played
 readonly WF4PB="3960 240 1695 975"       # right view, 360 degrees
 readonly WF2PB="3960 1320 1695 975"      # right view, as played
-readonly TEXT1="2160 2400 1695 285"
 readonly FILE1="2160 3000 1695 675"
 readonly TEXT3="3960 2400 1695 285"
 readonly SAVESES="3960 2760 1695 255"
@@ -144,19 +143,16 @@ centre() {
     echo "$((($1 + $3 / 2 + 7) / 15)) $((($2 + $4 / 2 + 7) / 15))"
 }
 
-# click RECT [COUNT]: clicks the middle of a control (twice for a double click).
-click() {
-    local xy
-    xy=$(centre $1)
-    # shellcheck disable=SC2086
-    xdotool mousemove --window "$window" $xy click --repeat "${2:-1}" --delay 80 1
-    sleep 0.2
-}
-
-# click_at X Y [COUNT]: clicks a point of the window, in pixels.
+# click_at X Y [COUNT]: clicks a point of the window, in pixels (twice: a double click).
 click_at() {
     xdotool mousemove --window "$window" "$1" "$2" click --repeat "${3:-1}" --delay 80 1
     sleep 0.2
+}
+
+# click RECT: clicks the middle of a control.
+click() {
+    # shellcheck disable=SC2046
+    click_at $(centre $1)
 }
 
 # type_into RECT TEXT: replaces the text of a text box as a user does.
@@ -176,9 +172,9 @@ shot() {
 crop() {
     local r
     read -r -a r <<<"$2"
-    local name
-    name=$work/$1-$(echo "$2" | tr ' ' _).png
-    convert "$out/$1.png" -crop "$((r[2] / 15))x$((r[3] / 15))+$(((r[0] + 7) / 15))+$(((r[1] + 7) / 15))" \
+    local name=$work/$1-${2// /_}.png
+    convert "$out/$1.png" -crop \
+        "$(((r[2] + 7) / 15))x$(((r[3] + 7) / 15))+$(((r[0] + 7) / 15))+$(((r[1] + 7) / 15))" \
         +repage "$name"
     echo "$name"
 }
@@ -234,8 +230,8 @@ steady_tone() {
         top=-200 "$1" "$1"
 }
 
-# tone_hz: the tone of a frequency in samples per second of a 179-byte buffer holding 15
-# turns, as the window plays it.
+# tone_hz RATE: the tone in Hz of the window's 179-byte buffer, which holds 15 turns,
+# played at RATE samples per second.
 tone_hz() {
     awk -v rate="$1" 'BEGIN { printf "%.2f", rate * 15 / 179 }'
 }
@@ -247,7 +243,6 @@ curve_colours() {
     local view
     view=$(crop "$1" "$2")
     convert "$view" -fx 'g > 0.5' -format '%@ ' info: | sed 's/^[0-9]*x\([0-9]*\).*/\1 /' | tr -d '\n'
-
     convert "$view" -fx 'g > 0.5 ? r : 1' -format '%[fx:round(minima.r * 255)] ' info:
     convert "$view" -fx 'g > 0.5 ? r : 0' -format '%[fx:round(maxima.r * 255)]\n' info:
 }
