@@ -5,13 +5,13 @@
 // prints one line per WINDOW seconds of channel CHANNEL (1 = left, 2 = right):
 // "START HZ DB", the window's start in seconds, its tone in Hz (0 where there is no
 // steady tone) and its RMS level in dB below full scale. The scripts judge the lines.
+#include <sndfile.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
-
-#include "WavFile.h"
 
 namespace {
 
@@ -64,22 +64,35 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s WAV CHANNEL WINDOW_SECONDS\n", argv[0]);
         return 2;
     }
-    const qv::e2e::Recording recording = qv::e2e::read_wav(argv[1]);
+    SF_INFO info{};
+    SNDFILE* file = sf_open(argv[1], SFM_READ, &info);
+    if (!file) {
+        std::fprintf(stderr, "%s: %s\n", argv[1], sf_strerror(nullptr));
+        return 1;
+    }
+    std::vector<float> frames(static_cast<std::size_t>(info.frames * info.channels));
+    sf_readf_float(file, frames.data(), info.frames);
+    sf_close(file);
     const long channel = std::strtol(argv[2], nullptr, 10);
     const double window = std::atof(argv[3]);
-    if (channel < 1 || static_cast<std::size_t>(channel) > recording.channels.size()) {
+    if (channel < 1 || channel > info.channels) {
         std::fprintf(stderr, "%s: no channel %s in it\n", argv[1], argv[2]);
         return 1;
     }
-    const std::vector<float>& x = recording.channels[static_cast<std::size_t>(channel - 1)];
-    const auto step = static_cast<std::size_t>(window * recording.rate);
+    std::vector<float> x(static_cast<std::size_t>(info.frames));
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        x[i] = frames[i * static_cast<std::size_t>(info.channels) +
+                      static_cast<std::size_t>(channel - 1)];
+    }
+    const double rate = info.samplerate;
+    const auto step = static_cast<std::size_t>(window * rate);
     if (step < 16) {
         std::fprintf(stderr, "window too short\n");
         return 2;
     }
     for (std::size_t begin = 0; begin + step <= x.size(); begin += step) {
-        std::printf("%.3f %.3f %.1f\n", static_cast<double>(begin) / recording.rate,
-                    tone(x, begin, begin + step, recording.rate), level_db(x, begin, begin + step));
+        std::printf("%.3f %.3f %.1f\n", static_cast<double>(begin) / rate,
+                    tone(x, begin, begin + step, rate), level_db(x, begin, begin + step));
     }
     return 0;
 }
