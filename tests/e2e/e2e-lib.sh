@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # e2e-lib.sh: sourced by the end-to-end scripts that drive the real window the way a user
 # does (xdotool), photograph it (import) and record what it plays (parecord on the private
 # null sink of with-null-sink.sh). Such a script starts with
@@ -151,7 +152,7 @@ click_at() {
 
 # click RECT: clicks the middle of a control.
 click() {
-    # shellcheck disable=SC2046
+    # shellcheck disable=SC2046,SC2086
     click_at $(centre $1)
 }
 
