@@ -22,6 +22,19 @@ void silence_probing() {
     });
 }
 
+// PortAudio 19.6 aborts on an assertion in its ALSA device scan when ALSA offers no PCM at
+// all: no sound card and no "pcm" definitions, as with a missing or empty ALSA
+// configuration. There is then no device to open anyway, so the scan is not started.
+bool alsa_offers_no_pcm() {
+    int card = -1;
+    if (snd_card_next(&card) == 0 && card >= 0) return false;
+    // A configuration that cannot be read is PortAudio's to report.
+    if (snd_config_update() < 0 || !snd_config) return false;
+    snd_config_t* pcm = nullptr;
+    if (snd_config_search(snd_config, "pcm", &pcm) < 0) return true;
+    return snd_config_iterator_first(pcm) == snd_config_iterator_end(pcm);
+}
+
 std::string error_text(PaError error) {
     if (error == paUnanticipatedHostError) {
         const PaHostErrorInfo* host = Pa_GetLastHostErrorInfo();
@@ -91,6 +104,10 @@ private:
 
 std::unique_ptr<SoundDevice> PortAudioBackend::open_default(std::string& error) {
     silence_probing();
+    if (alsa_offers_no_pcm()) {
+        error = "no sound card, and the ALSA configuration defines no device";
+        return nullptr;
+    }
     const PaError result = Pa_Initialize();
     if (result != paNoError) {
         error = error_text(result);

@@ -47,3 +47,7 @@ recorder=""
 
 # No server to play to: InitSynth fails and says why; nothing hangs.
 PULSE_SERVER="unix:$work/no-server" "$program" no-device
+# No ALSA device at all (an empty configuration): the same, where PortAudio's own device
+# scan would abort.
+: >"$work/empty.conf"
+ALSA_CONFIG_PATH="$work/empty.conf" PULSE_SERVER="unix:$work/no-server" "$program" no-device

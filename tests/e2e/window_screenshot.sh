@@ -12,8 +12,9 @@ if [ "${1:-}" != --on-display ]; then
     done
     [ $# -eq 2 ] || { echo "usage: $0 QUORVANE_BINARY OUTPUT_FOLDER" >&2; exit 2; }
     # The window needs a sound device: a private PulseAudio server with a null sink.
+    . "$(dirname "$0")/e2e-lib.sh"
     exec timeout -k 5 60 "$(dirname "$0")/with-null-sink.sh" \
-        xvfb-run -a -s "-screen 0 1280x1024x24" "$0" --on-display "$@"
+        "${e2e_xvfb[@]}" "$0" --on-display "$@"
 fi
 shift
 quorvane=$(realpath "$1")
