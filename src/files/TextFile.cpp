@@ -40,6 +40,10 @@ bool write_all(int fd, const std::string& bytes) {
 
 }  // namespace
 
+namespace {
+constexpr std::size_t kMaxTextFileBytes = 64u << 20;
+}  // namespace
+
 FileResult read_text_file(const std::filesystem::path& path) {
     // Non-blocking, so that a name that turns out to be a pipe cannot hang the window.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -67,6 +71,12 @@ FileResult read_text_file(const std::filesystem::path& path) {
         }
         if (n == 0) break;
         result.bytes.append(buffer, static_cast<std::size_t>(n));
+        // A setup holds at most 601 lines of 123 bytes; a name that leads somewhere huge
+        // must not fill the memory.
+        if (result.bytes.size() > kMaxTextFileBytes) {
+            ::close(fd);
+            return {false, {}, "too large for a setup or session file"};
+        }
     }
     ::close(fd);
     return result;
