@@ -64,18 +64,5 @@ TEST_F(SessionListTest, SaveAndLoadRoundTripWithEmptyEntries) {
     EXPECT_TRUE(reports.empty());
 }
 
-TEST_F(SessionListTest, DoubleClickOpensOneSetupUnderTheRunningTimeLine) {
-    add(0);
-    add(1);
-    form.play.click();
-    ticks(15);
-    form.List1.double_click(1);
-    EXPECT_EQ(form.List2.items(), (Names{entry(0, 20)}));
-    EXPECT_EQ(form.Text1.text(), "b.qrv");
-    EXPECT_FLOAT_EQ(form.playtime, 1.5f);
-    ticks(5);
-    EXPECT_FLOAT_EQ(form.playtime, 2.0f);
-}
-
 }  // namespace
 }  // namespace qv
