@@ -58,6 +58,8 @@ TEST_F(FileFaultTest, AFileThatCannotBeOpenedChangesNothingAndSaysWhy) {
     ASSERT_EQ(mkfifo((dir.path() / "pipe.qrv").c_str(), 0644), 0);
     set_mode("locked.qrv", fs::perms::none);
     set_mode("locked.ses", fs::perms::none);
+    write_file("huge.qrv", "");
+    fs::resize_file(dir.path() / "huge.qrv", 65u << 20);  // sparse: no disk space taken
 
     enum From { SetupList, SessionEntry, SessionFiles };
     struct Case {
@@ -71,6 +73,7 @@ TEST_F(FileFaultTest, AFileThatCannotBeOpenedChangesNothingAndSaysWhy) {
         {SessionEntry, "folder.qrv", "Is a directory"},
         {SessionEntry, "pipe.qrv", "not a regular file"},  // and no waiting for a writer
         {SessionEntry, "", "no file name"},                // an entry added with no setup selected
+        {SessionEntry, "huge.qrv", "too large for a setup or session file"},
         {SessionFiles, "gone.ses", "No such file or directory"},
         {SessionFiles, "locked.ses", "Permission denied"},
     };
