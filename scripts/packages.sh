@@ -8,11 +8,12 @@ libsamplerate0-dev libsndfile1-dev libcli11-dev libgtest-dev libgmock-dev libben
 # that record and measure the sound and drive the real window. Kept apart because a
 # desktop that runs PipeWire must not get a second sound service from the start command.
 # The validators and groff check what `cmake --install` puts on the desktop; `time`
-# measures a long render's peak memory; clang and its runtime libraries (libFuzzer, the
-# sanitizers) build the sanitizer and fuzz runs, and llvm brings the symbolizer that puts
-# file names and lines into their reports.
+# measures a long render's peak memory; sndfile-programs reads rendered files back with
+# libsndfile; clang and its runtime libraries (libFuzzer, the sanitizers) build the
+# sanitizer and fuzz runs, and llvm brings the symbolizer that puts file names and lines
+# into their reports.
 TEST_PACKAGES="xvfb xauth pulseaudio pulseaudio-utils libasound2-plugins sox xdotool imagemagick
-desktop-file-utils appstream groff-base time clang libclang-rt-dev llvm"
+desktop-file-utils appstream groff-base time sndfile-programs clang libclang-rt-dev llvm"
 
 # Installs those of the named packages that are missing, with `sudo` unless root.
 ensure_packages() {

@@ -12,7 +12,9 @@ bool line_end(char c) {
 
 std::vector<Item> read_items(std::string_view bytes) {
     std::vector<Item> items;
-    std::size_t i = 0;
+    // Editors elsewhere may start a UTF-8 file with a byte-order mark; it is no part of
+    // the first item.
+    std::size_t i = bytes.starts_with("\xEF\xBB\xBF") ? 3 : 0;
     const std::size_t n = bytes.size();
     int line = 1;
     // Consumes the delimiter at i: a comma, or one line end (CR LF counts once).

@@ -19,7 +19,8 @@ struct Item {
 // - an item that begins with a double quote runs to the next double quote on its line
 //   and may hold commas; the quotes are dropped, and so is anything after the closing
 //   quote up to the item's end;
-// - an empty line is an empty item, but nothing follows the last line end.
+// - an empty line is an empty item, but nothing follows the last line end;
+// - a UTF-8 byte-order mark at the very start is skipped.
 std::vector<Item> read_items(std::string_view bytes);
 
 }  // namespace qv

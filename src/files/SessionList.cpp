@@ -33,20 +33,28 @@ void SessionList::saveses_Click() {
 
 void SessionList::File2_DblClick() {
     const std::string name = p_.File2.filename();
+    if (auto reason = open(name)) {
+        p_.report("Could not load the session \"" + name + "\": " + *reason +
+                  ". The session list was left as it was.");
+    }
+}
+
+std::optional<std::string> SessionList::open(const std::string& name) {
     FileResult file = read_text_file(p_.directory / name);
     if (!file.ok) {
-        p_.report("Could not load the session \"" + name + "\": " + file.reason +
-                  ". The session list was left as it was.");
         p_.File2.refresh_list();
-        return;
+        return file.reason;
     }
     p_.List1.clear();
     p_.Text3.set_text(name);
-    for (Item& item : read_items(file.bytes)) p_.List1.add_item(std::move(item.text));
+    std::vector<std::string> entries;
+    for (Item& item : read_items(file.bytes)) entries.push_back(std::move(item.text));
+    p_.List1.add_items(std::move(entries));
     p_.File2.refresh_list();
     p_.List1.set_list_index(0);
     // An empty session has no entry 0: the setup name becomes empty.
     p_.Text1.set_text(p_.List1.list(p_.List1.list_index()));
+    return std::nullopt;
 }
 
 void SessionList::List1_DblClick() {

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -38,6 +39,10 @@ public:
     void saveses_Click();
     void File2_DblClick();
     void List1_DblClick();
+
+    // What a double click on `name` in the session file list does, without the report of
+    // a file that cannot be read: that leaves the list as it was and gives the reason.
+    std::optional<std::string> open(const std::string& name);
 
 private:
     Parts p_;

@@ -1,5 +1,6 @@
 #include "files/SetupFile.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,8 @@ std::string quoted(const std::string& name) {
     return "\"" + name + "\"";
 }
 
+constexpr const char* kKeysKept = "The keyframes were left as they were.";
+
 }  // namespace
 
 void SetupFile::save_Click() {
@@ -53,37 +56,51 @@ void SetupFile::save_Click() {
 
 void SetupFile::File1_DblClick() {
     const std::string name = p_.File1.filename();
-    if (!loadsetup(name)) return;
+    if (auto reason = open(name)) report_unreadable(name, *reason, kKeysKept);
+}
+
+std::optional<std::string> SetupFile::open(const std::string& name) {
+    if (auto reason = load(name)) return reason;
     p_.Text1.set_text(name);
     p_.keys.checkkey();
+    return std::nullopt;
 }
 
 bool SetupFile::loadsetup(const std::string& name) {
-    return load(name, "The keyframes were left as they were.");
+    auto reason = load(name);
+    if (reason) report_unreadable(name, *reason, kKeysKept);
+    return !reason;
 }
 
 void SetupFile::loadsetup_or_empty(const std::string& name) {
-    if (!load(name, "It plays as a setup without keyframes.")) p_.keys.clear_keys();
+    if (auto reason = load(name)) {
+        report_unreadable(name, *reason, "It plays as a setup without keyframes.");
+        p_.keys.clear_keys();
+    }
 }
 
-bool SetupFile::load(const std::string& name, const std::string& when_unreadable) {
+void SetupFile::report_unreadable(const std::string& name, const std::string& reason,
+                                  const std::string& consequence) {
+    p_.report("Could not load the setup " + quoted(name) + ": " + reason + ". " + consequence);
+}
+
+std::optional<std::string> SetupFile::load(const std::string& name) {
     SetupRead setup = read_setup(p_.directory, name);
-    if (!setup.ok) {
-        p_.report("Could not load the setup " + quoted(name) + ": " + setup.reason + ". " +
-                  when_unreadable);
-        return false;
-    }
+    if (!setup.ok) return setup.reason;
     p_.keys.clear_keys();
-    for (std::string& entry : setup.entries) p_.keys.add_key(std::move(entry));
-    if (!setup.skipped_lines.empty()) {
+    p_.keys.add_keys(std::move(setup.entries));
+    if (const std::size_t skipped = setup.skipped_lines.size(); skipped > 0) {
+        // A file that is no setup at all would give a message as long as the file.
+        constexpr std::size_t kNamed = 20;
         std::string lines;
-        for (int line : setup.skipped_lines) {
-            lines += (lines.empty() ? "" : ", ") + std::to_string(line);
+        for (std::size_t i = 0; i < std::min(skipped, kNamed); ++i) {
+            lines += (i == 0 ? "" : ", ") + std::to_string(setup.skipped_lines[i]);
         }
+        if (skipped > kNamed) lines += " and " + std::to_string(skipped - kNamed) + " more";
         p_.report("The setup " + quoted(name) + " has lines that are not keyframes; skipped " +
-                  (setup.skipped_lines.size() == 1 ? "line " : "lines ") + lines + ".");
+                  (skipped == 1 ? "line " : "lines ") + lines + ".");
     }
-    return true;
+    return std::nullopt;
 }
 
 }  // namespace qv

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -30,6 +31,10 @@ public:
     void save_Click();
     void File1_DblClick();
 
+    // What a double click on `name` in the setup list does, without the report of a file
+    // that cannot be read: that leaves everything as it was and gives the reason.
+    std::optional<std::string> open(const std::string& name);
+
     // Replaces the keyframe list with the setup `name`. A file that cannot be read
     // changes nothing and is reported; returns whether the list was replaced.
     bool loadsetup(const std::string& name);
@@ -37,7 +42,9 @@ public:
     void loadsetup_or_empty(const std::string& name);
 
 private:
-    bool load(const std::string& name, const std::string& when_unreadable);
+    std::optional<std::string> load(const std::string& name);
+    void report_unreadable(const std::string& name, const std::string& reason,
+                           const std::string& consequence);
 
     Parts p_;
 };

@@ -5,7 +5,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
+
+#include "files/OutputFile.h"
 
 namespace qv {
 
@@ -15,33 +18,8 @@ FileResult failure(int error) {
     return {false, {}, std::strerror(error)};
 }
 
-// A new file gets the permissions the user's umask allows; a replaced one keeps its own.
-mode_t mode_for(const std::filesystem::path& path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0) return st.st_mode & 07777;
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
-
-bool write_all(int fd, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            if (n == 0) errno = EIO;
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-}  // namespace
-
-namespace {
 constexpr std::size_t kMaxTextFileBytes = 64u << 20;
+
 }  // namespace
 
 FileResult read_text_file(const std::filesystem::path& path) {
@@ -59,6 +37,13 @@ FileResult read_text_file(const std::filesystem::path& path) {
         if (S_ISDIR(st.st_mode)) return failure(EISDIR);
         return {false, {}, "not a regular file"};
     }
+    // A setup holds at most 601 lines of 123 bytes; a name that leads somewhere huge
+    // must not fill the memory.
+    constexpr const char* kTooLarge = "too large for a setup or session file";
+    if (static_cast<std::uintmax_t>(st.st_size) > kMaxTextFileBytes) {
+        ::close(fd);
+        return {false, {}, kTooLarge};
+    }
     FileResult result{true, {}, {}};
     char buffer[65536];
     for (;;) {
@@ -71,11 +56,9 @@ FileResult read_text_file(const std::filesystem::path& path) {
         }
         if (n == 0) break;
         result.bytes.append(buffer, static_cast<std::size_t>(n));
-        // A setup holds at most 601 lines of 123 bytes; a name that leads somewhere huge
-        // must not fill the memory.
-        if (result.bytes.size() > kMaxTextFileBytes) {
+        if (result.bytes.size() > kMaxTextFileBytes) {  // it grew while being read
             ::close(fd);
-            return {false, {}, "too large for a setup or session file"};
+            return {false, {}, kTooLarge};
         }
     }
     ::close(fd);
@@ -88,22 +71,11 @@ FileResult write_lines(const std::filesystem::path& path, const std::vector<std:
         bytes += line;
         bytes += "\r\n";
     }
-
-    std::filesystem::path folder = path.parent_path();
-    if (folder.empty()) folder = ".";
-    std::string temp = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0) return failure(errno);
-
-    int error = 0;
-    if (::fchmod(fd, mode_for(path)) != 0 || !write_all(fd, bytes) || ::fsync(fd) != 0) {
-        error = errno;
-    }
-    if (::close(fd) != 0 && error == 0) error = errno;
-    if (error == 0 && ::rename(temp.c_str(), path.c_str()) != 0) error = errno;
-    if (error != 0) {
-        ::unlink(temp.c_str());
-        return failure(error);
+    OutputFile file;
+    std::string reason;
+    if (!file.open(path, OutputFile::Special::Refuse, reason) || !file.write(bytes, reason) ||
+        !file.commit(reason)) {
+        return {false, {}, reason};
     }
     return {true, {}, {}};
 }

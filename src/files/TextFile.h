@@ -17,8 +17,9 @@ struct FileResult {
 
 FileResult read_text_file(const std::filesystem::path& path);
 
-// Writes each line followed by CR LF into a temporary file in the target's folder and
-// renames it over the target; on failure the old file stays whole.
+// Writes each line followed by CR LF into a temporary file beside the file the name
+// leads to and renames it over that file; on failure the old file stays whole. A name
+// that leads to a device or a pipe is refused.
 FileResult write_lines(const std::filesystem::path& path, const std::vector<std::string>& lines);
 
 }  // namespace qv

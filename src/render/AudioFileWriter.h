@@ -3,38 +3,43 @@
 #include <sndfile.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace qv {
 
-// Streams stereo float frames into a sound file through libsndfile. The format follows
-// the name's extension (.wav, .flac, .ogg). Everything is written to a temporary file
-// beside the target and renamed over it only by finish(), so a failed render never
-// leaves a half-written file under the target's name.
+// Streams stereo float frames into a sound file through libsndfile, on a descriptor the
+// caller opened and closes (see OutputFile).
 class AudioFileWriter {
 public:
     enum class Bits { Int16, Int24, Float32 };
+    enum class Format { Wav, Flac, Vorbis, Mp3, Opus };
 
     AudioFileWriter() = default;
     AudioFileWriter(const AudioFileWriter&) = delete;
     AudioFileWriter& operator=(const AudioFileWriter&) = delete;
     ~AudioFileWriter();
 
-    // The libsndfile format for a target name and sample width, or 0 with `error` set
-    // when the extension or the width is not supported.
-    static int format_for(const std::filesystem::path& target, Bits bits, std::string& error);
+    // "wav", "flac", "ogg", "mp3" or "opus", as --format or a file name's extension says.
+    static std::optional<Format> format_named(std::string_view name);
+    static std::optional<Format> format_of(const std::filesystem::path& target);
+    static constexpr const char* kFormatNames = ".wav, .flac, .ogg, .mp3 or .opus";
+    static bool lossy(Format format) { return format >= Format::Vorbis; }
+    // Why a format cannot take this rate or sample width, in words that list what it takes.
+    static std::optional<std::string> refusal(Format format, int rate, Bits bits);
 
-    bool open(const std::filesystem::path& target, int rate, Bits bits, std::string& error);
+    // `max_frames` is the most frames that can come, or negative when that is unknown: a
+    // WAV file that could pass 4 GiB is begun as RF64, which becomes plain WAV again when
+    // it stays smaller. `quality` (0 to 1, 1 the best) is for the lossy formats.
+    bool open(int fd, Format format, int rate, Bits bits, double quality, long long max_frames,
+              std::string& error);
     bool write(const float* interleaved, long frames, std::string& error);
-    // Closes the file and renames it to the target.
+    // Completes the file (its header) and lets it go; the descriptor stays open.
     bool finish(std::string& error);
-    // Closes and removes the temporary file.
-    void abort();
 
 private:
     SNDFILE* file_ = nullptr;
-    std::filesystem::path target_;
-    std::filesystem::path temp_;
 };
 
 }  // namespace qv

@@ -10,7 +10,11 @@ namespace {
 std::string clock_text(double seconds) {
     long s = static_cast<long>(seconds);
     char buf[32];
-    std::snprintf(buf, sizeof buf, "%ld:%02ld", s / 60, s % 60);
+    if (s >= 3600) {
+        std::snprintf(buf, sizeof buf, "%ld:%02ld:%02ld", s / 3600, s / 60 % 60, s % 60);
+    } else {
+        std::snprintf(buf, sizeof buf, "%ld:%02ld", s / 60, s % 60);
+    }
     return buf;
 }
 
@@ -19,7 +23,7 @@ std::string clock_text(double seconds) {
 Progress::Progress(bool enabled, int rate)
     : enabled_(enabled), rate_(rate), start_(std::chrono::steady_clock::now()), last_(start_) {}
 
-void Progress::update(long long done, long long total) {
+void Progress::update(long long done, long long total, const std::string& playing) {
     if (!enabled_) return;
     auto now = std::chrono::steady_clock::now();
     if (now - last_ < std::chrono::milliseconds(200)) return;
@@ -29,12 +33,13 @@ void Progress::update(long long done, long long total) {
     double speed = wall > 0 ? audio / wall : 0;
     if (total > 0) {
         double left = speed > 0 ? (static_cast<double>(total - done) / rate_) / speed : 0;
-        std::fprintf(stderr, "\r%3d%%  %s of %s  %.0fx real time  %s left   ",
+        std::fprintf(stderr, "\r%3d%%  %s of %s  %.0fx real time  %s left  %s\033[K",
                      static_cast<int>(100 * done / total), clock_text(audio).c_str(),
                      clock_text(static_cast<double>(total) / rate_).c_str(), speed,
-                     clock_text(left).c_str());
+                     clock_text(left).c_str(), playing.c_str());
     } else {
-        std::fprintf(stderr, "\r%s  %.0fx real time   ", clock_text(audio).c_str(), speed);
+        std::fprintf(stderr, "\r%s  %.0fx real time  %s\033[K", clock_text(audio).c_str(), speed,
+                     playing.c_str());
     }
     shown_ = true;
 }

@@ -1,16 +1,18 @@
 #pragma once
 
 #include <chrono>
+#include <string>
 
 namespace qv {
 
 // One status line on stderr while a render runs: percent (when the length is known),
-// audio time done, speed as a multiple of real time and the time left.
+// audio time done, speed as a multiple of real time, the time left and, in a session,
+// the setup in play ("2/3 SlowBeat.qrv").
 class Progress {
 public:
     Progress(bool enabled, int rate);
     // `total` is the number of frames to render, or negative while unknown.
-    void update(long long done, long long total);
+    void update(long long done, long long total, const std::string& playing);
     void finish();
 
 private:

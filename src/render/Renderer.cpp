@@ -1,18 +1,20 @@
 #include "render/Renderer.h"
 
-#include <unistd.h>
+#include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
-#include <cstdio>
-#include <fstream>
+#include <cstring>
 #include <memory>
 #include <vector>
 
 #include "app/MainForm.h"
 #include "audio/OfflineBackend.h"
+#include "cli/Interrupt.h"
 #include "controls/VirtualClock.h"
+#include "files/OutputFile.h"
 #include "params/Numbers.h"
 #include "render/Progress.h"
 #include "render/Trace.h"
@@ -21,46 +23,74 @@ namespace qv {
 
 namespace {
 
+namespace fs = std::filesystem;
+
 constexpr long kBlockFrames = 4096;
+// A session's end is known only when it comes; its fade waits in memory until then.
+constexpr long long kMaxHeldBackBytes = 64LL << 20;
+// No setup of a session plays longer than to 0.1 s after a key at 600 s.
+constexpr std::int64_t kLongestSetupMs = 600100;
 
-// Holds back the last frames of the stream so that they can be faded out once the end
-// is known, and writes everything before them as it comes.
-class FadingSink {
+// Fades the last frames to silence, the very last frame exactly 0. When the end is known
+// from the start, frames are faded as they pass; otherwise the last `fade` frames are
+// held back until the end comes.
+class FadeOut {
 public:
-    FadingSink(AudioFileWriter& writer, long fade_frames) : writer_(writer), fade_frames_(fade_frames) {}
+    FadeOut(AudioFileWriter& writer, long long fade, long long end)
+        : writer_(writer), fade_(fade), end_(end) {}
 
-    bool push(const float* frames, long count, std::string& error) {
-        pending_.insert(pending_.end(), frames, frames + 2 * count);
-        long ready = static_cast<long>(pending_.size() / 2) - fade_frames_;
+    bool push(float* frames, long count, std::string& error) {
+        if (end_ >= 0) {
+            const long long n = std::min(fade_, end_);
+            for (long i = 0; i < count; ++i) {
+                const long long into = done_ + i - (end_ - n);
+                if (into >= 0) scale(frames + 2 * i, n - 1 - into, n);
+            }
+            done_ += count;
+            return writer_.write(frames, count, error);
+        }
+        held_.insert(held_.end(), frames, frames + 2 * count);
+        const long long ready = held() - fade_;
         if (ready <= 0) return true;
-        if (!writer_.write(pending_.data(), ready, error)) return false;
-        pending_.erase(pending_.begin(), pending_.begin() + 2 * ready);
+        if (!writer_.write(held_.data() + 2 * start_, static_cast<long>(ready), error))
+            return false;
+        start_ += static_cast<std::size_t>(ready);
+        // Moved to the front now and then, so that holding back costs no more than copying.
+        if (start_ > held_.size() / 4) {
+            held_.erase(held_.begin(), held_.begin() + static_cast<long>(2 * start_));
+            start_ = 0;
+        }
         return true;
     }
 
-    // Fades the held-back frames to silence (the last frame is exactly 0) and writes them.
     bool finish(std::string& error) {
-        long n = static_cast<long>(pending_.size() / 2);
-        for (long i = 0; i < n; ++i) {
-            float gain = static_cast<float>(n - 1 - i) / static_cast<float>(n);
-            pending_[2 * i] *= gain;
-            pending_[2 * i + 1] *= gain;
-        }
-        bool ok = writer_.write(pending_.data(), n, error);
-        pending_.clear();
-        return ok;
+        if (end_ >= 0) return true;
+        const long long n = held();
+        float* frames = held_.data() + 2 * start_;
+        for (long long i = 0; i < n; ++i) scale(frames + 2 * i, n - 1 - i, n);
+        return writer_.write(frames, static_cast<long>(n), error);
     }
 
 private:
+    static void scale(float* frame, long long over, long long n) {
+        const float gain = static_cast<float>(over) / static_cast<float>(n);
+        frame[0] *= gain;
+        frame[1] *= gain;
+    }
+    long long held() const { return static_cast<long long>(held_.size() / 2 - start_); }
+
     AudioFileWriter& writer_;
-    long fade_frames_;
-    std::vector<float> pending_;
+    long long fade_;
+    long long end_;
+    long long done_ = 0;
+    std::vector<float> held_;
+    std::size_t start_ = 0;  // first frame of held_ not yet written
 };
 
-bool is_session(const std::filesystem::path& input) {
-    std::string ext = input.extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-    return ext == ".ses";
+bool has_extension(const fs::path& p, const char* ext) {
+    std::string e = p.extension().string();
+    std::transform(e.begin(), e.end(), e.begin(), [](unsigned char c) { return std::tolower(c); });
+    return e == ext;
 }
 
 // The time in seconds of the last keyframe of the setup in the keyframe list, if any.
@@ -68,6 +98,28 @@ int last_key_second(MainForm& form) {
     const std::string& last = form.List2.list(form.List2.list_count() - 1);
     auto seconds = numbers::parse_number(std::string_view(last).substr(0, 3), '.');
     return seconds ? static_cast<int>(*seconds) : 0;
+}
+
+struct FileId {
+    dev_t dev;
+    ino_t ino;
+    bool operator==(const FileId&) const = default;
+};
+
+std::optional<FileId> file_id(const fs::path& p) {
+    struct stat st {};
+    if (p == "-" ? ::fstat(STDOUT_FILENO, &st) != 0 : ::stat(p.c_str(), &st) != 0)
+        return std::nullopt;
+    return FileId{st.st_dev, st.st_ino};
+}
+
+// Where a new output would go: its folder's real place and its name, links followed.
+fs::path landing_place(const fs::path& name) {
+    std::string ignored;
+    fs::path target = follow_links(name, ignored).value_or(name);
+    std::error_code ec;
+    fs::path resolved = fs::weakly_canonical(fs::absolute(target, ec), ec);
+    return ec ? target : resolved;
 }
 
 }  // namespace
@@ -80,26 +132,43 @@ RenderResult render(const RenderOptions& options) {
         return result;
     };
     auto wall_start = std::chrono::steady_clock::now();
+    const std::string input_name = options.input.string();
 
-    std::string error;
-    if (AudioFileWriter::format_for(options.output, options.bits, error) == 0) return fail(2, error);
-    {
-        std::ifstream probe(options.input, std::ios::binary);
-        std::error_code ec;
-        if (!probe || std::filesystem::is_directory(options.input, ec)) {
-            return fail(1, "cannot read " + options.input.string() + ": " +
-                               (std::filesystem::exists(options.input, ec) ? "not a readable file"
-                                                                           : "no such file"));
-        }
+    using Format = AudioFileWriter::Format;
+    std::optional<Format> format =
+        options.format ? options.format : AudioFileWriter::format_of(options.output);
+    if (!format && options.output == "-") {
+        return fail(2, "standard output has no name to tell the format by: give --format");
+    }
+    if (!format) {
+        return fail(2, "unknown output format '" + options.output.extension().string() + "': use " +
+                           AudioFileWriter::kFormatNames + ", or --format");
+    }
+    if (auto refusal = AudioFileWriter::refusal(*format, options.rate, options.bits))
+        return fail(2, *refusal);
+
+    const bool session = has_extension(options.input, ".ses");
+    if (!session && !has_extension(options.input, ".qrv")) {
+        return fail(2, input_name + " is neither a setup (.qrv) nor a session (.ses)");
+    }
+    // Only looked at here; the form's loader opens it, once and without waiting, so that
+    // a pipe or a device never holds the render up.
+    struct stat st {};
+    if (::stat(options.input.c_str(), &st) != 0)
+        return fail(1, "cannot read " + input_name + ": " + std::strerror(errno));
+    if (!S_ISREG(st.st_mode)) {
+        return fail(1, "cannot read " + input_name + ": " +
+                           (S_ISDIR(st.st_mode) ? std::strerror(EISDIR) : "not a regular file"));
     }
 
     // The form works in the input's folder, so that the names in a session resolve as
     // they do in the window started there.
-    std::filesystem::path folder = options.input.parent_path();
+    fs::path folder = options.input.parent_path();
     if (folder.empty()) folder = ".";
-    std::string name = options.input.filename().string();
+    const std::string name = options.input.filename().string();
 
     VirtualClock clock;
+    std::unique_ptr<Trace> trace;  // outlives the tone output that tells it each tick
     auto backend = std::make_unique<OfflineBackend>(options.rate);
     OfflineBackend& device = *backend;
     modSynth_DX7 tone(std::move(backend));
@@ -107,84 +176,160 @@ RenderResult render(const RenderOptions& options) {
     form.on_report = [](const std::string& message) {
         std::fprintf(stderr, "quorvane-render: %s\n", message.c_str());
     };
-
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> trace_file(nullptr, &std::fclose);
-    std::unique_ptr<Trace> trace;
-    if (!options.trace.empty()) {
-        trace_file.reset(std::fopen(options.trace.c_str(), "w"));
-        if (!trace_file) return fail(1, "cannot write " + options.trace.string());
-        trace = std::make_unique<Trace>(trace_file.get(), [&clock] { return clock.now_ms(); });
-        tone.observer = trace.get();
-    }
-
     if (!form.Form_Load()) return fail(1, "the offline sound output could not be opened");
 
-    bool session = is_session(options.input);
-    FileListBox& files = session ? form.File2 : form.File1;
-    const auto& names = files.names();
-    auto found = std::find(names.begin(), names.end(), name);
-    if (found == names.end()) {
-        return fail(2, options.input.string() + " is neither a setup (.qrv) nor a session (.ses)");
-    }
-    files.double_click(static_cast<int>(found - names.begin()));
+    std::optional<std::string> unreadable =
+        session ? form.sessionList.open(name) : form.setupFile.open(name);
+    if (unreadable) return fail(1, "cannot read " + input_name + ": " + *unreadable);
 
     const long long rate = options.rate;
     auto frame_of = [rate](std::int64_t ms) { return ms * rate / 1000; };
+    const long long tail_frames = std::llround(options.tail * options.rate);
     long long end_frame = -1;  // unknown until the session ends
+    long long max_frames = -1;
     if (session) {
         if (form.List1.list_count() < 2) {
-            return fail(2, "the session " + name + " holds fewer than two setups: it would not start");
+            return fail(2,
+                        "the session " + name + " holds fewer than two setups: it would not start");
         }
         form.execute.click();
         if (!form.Timer2.enabled() && !options.duration) {
             return fail(2, "the session " + name + " ends before any sound");
         }
+        max_frames = frame_of(form.List1.list_count() * kLongestSetupMs) + tail_frames;
     } else {
         form.play.click();
         int last = last_key_second(form);
         if (last > 0) {
             // The transport hits the last key on its 10 x last-th tick and is done one
             // tick later; at 600 s it stops on the tick that hits.
-            end_frame = frame_of(100LL * std::min(10LL * last + 1, 6000LL));
+            end_frame = frame_of(100LL * std::min(10LL * last + 1, 6000LL)) + tail_frames;
         } else if (!options.duration) {
-            return fail(2, "the setup " + name +
-                               " has no keyframe after 0 s and so no length of its own: give --duration");
+            return fail(
+                2, "the setup " + name +
+                       " has no keyframe after 0 s and so no length of its own: give --duration");
         }
     }
-    long long tail_frames = std::llround(options.tail * options.rate);
-    if (options.duration) end_frame = std::llround(*options.duration * options.rate);
-    if (end_frame >= 0) end_frame += tail_frames;
+    if (options.duration) end_frame = std::llround(*options.duration * options.rate) + tail_frames;
+    if (end_frame == 0) return fail(2, "--duration is shorter than one frame");
+    if (end_frame >= 0) max_frames = end_frame;
+
+    const long long fade_frames = std::max(0LL, std::llround(options.fade_out * options.rate));
+    if (end_frame < 0 &&
+        fade_frames * 2 * static_cast<long long>(sizeof(float)) > kMaxHeldBackBytes) {
+        return fail(2,
+                    "--fade-out is too long for a session whose end is known only when it comes "
+                    "(it would hold more than 64 MB back): shorten it or give --duration");
+    }
+
+    // Nothing the render reads may be what it writes: the input, the setups a session
+    // names, and the two outputs are all told apart by the file they lead to.
+    std::vector<std::pair<std::string, FileId>> inputs;
+    if (auto id = file_id(options.input)) inputs.emplace_back("the input " + input_name, *id);
+    for (const std::string& entry : session ? form.List1.items() : std::vector<std::string>{}) {
+        if (auto id = entry.empty() ? std::nullopt : file_id(folder / entry)) {
+            inputs.emplace_back("the setup " + entry + " of " + input_name, *id);
+        }
+    }
+    std::vector<std::pair<const char*, fs::path>> outputs = {{"the output", options.output}};
+    if (!options.trace.empty()) outputs.emplace_back("the trace", options.trace);
+    for (const auto& [what, path] : outputs) {
+        const std::optional<FileId> id = file_id(path);
+        for (const auto& [input, input_id] : inputs) {
+            if (id == input_id)
+                return fail(2, std::string(what) + " " + path.string() + " is " + input);
+        }
+    }
+    if (outputs.size() == 2) {
+        const std::optional<FileId> a = file_id(options.output), b = file_id(options.trace);
+        if (a ? a == b : landing_place(options.output) == landing_place(options.trace)) {
+            return fail(2, "the output and the trace are the same file");
+        }
+    }
+
+    std::string error;
+    auto write_error = [&](const fs::path& path) {
+        if (int signal = options.interrupted ? options.interrupted() : 0) {
+            return fail(128 + signal, std::string("interrupted by ") +
+                                          cli::interrupt::signal_name(signal) +
+                                          ": nothing was written");
+        }
+        return fail(1, "cannot write " + path.string() + ": " + error);
+    };
+    OutputFile sound_file;
+    OutputFile trace_file;
+    if (!sound_file.open(options.output, OutputFile::Special::InPlace, error))
+        return write_error(options.output);
+    cli::interrupt::remove_on_second_signal(sound_file.temporary());
+    if (!options.trace.empty()) {
+        if (!trace_file.open(options.trace, OutputFile::Special::InPlace, error))
+            return write_error(options.trace);
+        cli::interrupt::remove_on_second_signal(trace_file.temporary());
+        trace = std::make_unique<Trace>([&clock] { return clock.now_ms(); });
+        tone.observer = trace.get();
+    }
+    struct Forget {
+        const OutputFile& a;
+        const OutputFile& b;
+        ~Forget() {
+            cli::interrupt::forget(a.temporary());
+            cli::interrupt::forget(b.temporary());
+        }
+    } forget{sound_file, trace_file};
+    auto drain_trace = [&](std::size_t keep) {
+        if (!trace || trace->text().size() <= keep) return true;
+        if (!trace_file.write(trace->text(), error)) return false;
+        trace->text().clear();
+        return true;
+    };
 
     AudioFileWriter writer;
-    if (!writer.open(options.output, options.rate, options.bits, error)) return fail(1, error);
-    FadingSink sink(writer, std::max(0L, static_cast<long>(std::lround(options.fade_out * options.rate))));
+    if (!writer.open(sound_file.fd(), *format, options.rate, options.bits, options.quality,
+                     max_frames, error)) {
+        return write_error(options.output);
+    }
+    FadeOut fade(writer, fade_frames, end_frame);
     Progress progress(options.progress, options.rate);
+    auto playing = [&] {
+        if (!session) return std::string();
+        const int at = form.List1.list_index();
+        return std::to_string(at + 1) + "/" + std::to_string(form.List1.list_count()) + " " +
+               form.List1.list(at);
+    };
 
     std::vector<float> block(2 * kBlockFrames);
     long long done = 0;
     bool transport_ended = false;
     for (;;) {
+        if (options.interrupted && options.interrupted() != 0) return write_error(options.output);
         std::optional<std::int64_t> next = clock.next_due();
         long long target = next ? frame_of(*next) : end_frame;
         if (end_frame >= 0) target = std::min(target, end_frame);
         while (done < target) {
             long n = static_cast<long>(std::min<long long>(kBlockFrames, target - done));
             device.pull(block.data(), static_cast<std::size_t>(n));
-            if (!sink.push(block.data(), n, error)) return fail(1, error);
+            if (!fade.push(block.data(), n, error)) return write_error(options.output);
             done += n;
+            if (options.interrupted && options.interrupted() != 0)
+                return write_error(options.output);
         }
-        progress.update(done, end_frame);
+        if (!drain_trace(1 << 16)) return write_error(options.trace);
+        progress.update(done, end_frame, playing());
         if ((end_frame >= 0 && done >= end_frame) || !next) break;
         clock.run_next(*next);
-        // A session ends, and a setup stops at 600 s, by switching the transport off.
-        if (!transport_ended && !form.Timer2.enabled() && !options.duration) {
+        // A session ends by switching the transport off.
+        if (!transport_ended && end_frame < 0 && !form.Timer2.enabled()) {
             transport_ended = true;
-            long long stop = frame_of(clock.now_ms()) + tail_frames;
-            end_frame = end_frame < 0 ? stop : std::min(end_frame, stop);
+            end_frame = frame_of(clock.now_ms()) + tail_frames;
         }
     }
     progress.finish();
-    if (!sink.finish(error) || !writer.finish(error)) return fail(1, error);
+    if (!fade.finish(error) || !writer.finish(error)) return write_error(options.output);
+    // Both complete on the disk before either takes its name.
+    if (!drain_trace(0) || (trace && !trace_file.close(error))) return write_error(options.trace);
+    if (!sound_file.close(error)) return write_error(options.output);
+    if (trace && !trace_file.commit(error)) return write_error(options.trace);
+    if (!sound_file.commit(error)) return write_error(options.output);
 
     result.frames = done;
     result.setups_played = session ? form.List1.list_index() + 1 : 1;

@@ -1,13 +1,13 @@
 #include "render/Trace.h"
 
+#include <cstdio>
 #include <utility>
 
 namespace qv {
 
-Trace::Trace(std::FILE* out, std::function<std::int64_t()> now_ms)
-    : out_(out), now_ms_(std::move(now_ms)) {
-    std::fputs("tick\ttime_ms\tvolume\tfreq_left\tfreq_right\tpan_left\tpan_right\tleft\tright\n", out_);
-}
+Trace::Trace(std::function<std::int64_t()> now_ms)
+    : text_("tick\ttime_ms\tvolume\tfreq_left\tfreq_right\tpan_left\tpan_right\tleft\tright\n"),
+      now_ms_(std::move(now_ms)) {}
 
 void Trace::frequency_set(int channel, std::int32_t hz) {
     if (channel == 0 || channel == 1) freq_[channel] = hz;
@@ -26,9 +26,13 @@ void Trace::channel_written(int channel, const SampleArray& samples) {
         hex[2 * i + 1] = kDigits[samples[static_cast<std::size_t>(i)] & 15];
     }
     if (channel == 0) return;
-    std::fprintf(out_, "%ld\t%lld\t%d\t%d\t%d\t%d\t%d\t%s\t%s\n", ++tick_,
-                 static_cast<long long>(now_ms_()), volume_, freq_[0], freq_[1], pan_[0], pan_[1],
-                 hex_[0], hex_[1]);
+    char numbers[128];
+    const int n = std::snprintf(numbers, sizeof numbers, "%ld\t%lld\t%d\t%d\t%d\t%d\t%d\t", ++tick_,
+                                static_cast<long long>(now_ms_()), volume_, freq_[0], freq_[1],
+                                pan_[0], pan_[1]);
+    text_.append(numbers, static_cast<std::size_t>(n));
+    text_.append(hex_[0], 2 * kChannelBufferBytes).append(1, '\t');
+    text_.append(hex_[1], 2 * kChannelBufferBytes).append(1, '\n');
 }
 
 }  // namespace qv

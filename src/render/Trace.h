@@ -1,19 +1,22 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <functional>
+#include <string>
 
 #include "audio/modSynth_DX7.h"
 
 namespace qv {
 
-// Writes one tab-separated line per synthesis tick: what the tick asked the tone output
+// Records one tab-separated line per synthesis tick: what the tick asked the tone output
 // to do. A tick ends with the write of the right channel, so that call closes the line.
+// The lines gather in text() until the owner writes them out.
 class Trace : public ToneOutputObserver {
 public:
     // `now_ms` gives the virtual time of the tick being recorded.
-    Trace(std::FILE* out, std::function<std::int64_t()> now_ms);
+    explicit Trace(std::function<std::int64_t()> now_ms);
+
+    std::string& text() { return text_; }
 
     void volume_set(std::int32_t volume) override { volume_ = volume; }
     void frequency_set(int channel, std::int32_t hz) override;
@@ -21,7 +24,7 @@ public:
     void channel_written(int channel, const SampleArray& samples) override;
 
 private:
-    std::FILE* out_;
+    std::string text_;
     std::function<std::int64_t()> now_ms_;
     long tick_ = 0;
     std::int32_t volume_ = 0;

@@ -1,10 +1,39 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <cmath>
 #include <cstdio>
 #include <string>
 
+#include "cli/Arguments.h"
+#include "cli/Interrupt.h"
 #include "render/Renderer.h"
+
+namespace {
+
+// A number option, checked after parsing so that every refusal reads the same way.
+struct NumberOption {
+    const char* name;
+    std::string text;  // empty when not given
+    double min, max;
+    bool duration;  // seconds or [h:]mm:ss; otherwise a plain decimal number
+    const char* what;
+
+    std::optional<double> value() const {
+        auto v = duration ? qv::cli::parse_duration(text) : qv::cli::parse_decimal(text);
+        if (!v || *v < min || *v > max) return std::nullopt;
+        return v;
+    }
+    std::string refusal() const {
+        char range[64];
+        std::snprintf(range, sizeof range, "between %g and %g", min, max);
+        return std::string(name) + " must be " + what + " " + range;
+    }
+};
+
+constexpr const char* kSeconds = "a number of seconds (or [h:]mm:ss)";
+
+}  // namespace
 
 int main(int argc, char** argv) {
     qv::RenderOptions options;
@@ -13,24 +42,36 @@ int main(int argc, char** argv) {
         "would play it: a setup from 0 s until just after its last keyframe, a session from its\n"
         "first setup to the end of its last. Setup names in a session are looked up in the\n"
         "session file's own folder.\n\n"
-        "Example:\n  quorvane-render ~/Quorvane/Example.ses -o example.flac\n",
+        "Example:\n  quorvane-render ~/Quorvane/Tour.ses -o tour.flac\n",
         "quorvane-render"};
     std::string bits = "16";
-    double duration = 0;
+    std::string format;
+    NumberOption rate{"--rate", "48000", 8000, 384000, false, "a whole number of Hz"};
+    NumberOption quality{"--quality", "0.6", 0, 1, false, "a number"};
+    NumberOption duration{"--duration", "", 0.001, 86400, true, kSeconds};
+    NumberOption tail{"--tail", "0", 0, 86400, true, kSeconds};
+    NumberOption fade_out{"--fade-out", "0.02", 0, 86400, true, kSeconds};
     app.add_option("INPUT", options.input, "Setup (.qrv) or session (.ses) to render")->required();
-    app.add_option("-o,--output", options.output, "Sound file to write: .wav, .flac or .ogg")->required();
-    app.add_option("--rate", options.rate, "Sample rate in Hz")->capture_default_str()->check(CLI::Range(8000, 384000));
-    app.add_option("--bits", bits, "Sample format: 16, 24 or 32f (32-bit float, WAV only)")
+    app.add_option("-o,--output", options.output,
+                   "Sound file to write: .wav, .flac, .ogg, .mp3 or .opus; - for standard output")
+        ->required();
+    app.add_option("--format", format,
+                   "wav, flac, ogg, mp3 or opus, whatever the output's name says");
+    app.add_option("--rate", rate.text, "Sample rate in Hz")->capture_default_str();
+    app.add_option("--bits", bits,
+                   "Sample format of .wav and .flac: 16, 24 or 32f (32-bit float, WAV only)")
         ->capture_default_str()
         ->check(CLI::IsMember({"16", "24", "32f"}));
-    auto* duration_opt = app.add_option("--duration", duration,
-                                        "Render this many seconds, whatever the input's own length")
-                             ->check(CLI::PositiveNumber);
-    app.add_option("--tail", options.tail, "Add this many seconds of the sound as it stands at the end")
-        ->check(CLI::NonNegativeNumber);
-    app.add_option("--fade-out", options.fade_out, "Fade the last this many seconds to silence")
-        ->capture_default_str()
-        ->check(CLI::NonNegativeNumber);
+    app.add_option("--quality", quality.text,
+                   "Quality of .ogg, .mp3 and .opus, from 0 to 1 (the best)")
+        ->capture_default_str();
+    app.add_option("--duration", duration.text,
+                   "Render this long (seconds or [h:]mm:ss), whatever the input's own length");
+    app.add_option("--tail", tail.text,
+                   "Add this many seconds of the sound as it stands at the end")
+        ->capture_default_str();
+    app.add_option("--fade-out", fade_out.text, "Fade the last this many seconds to silence")
+        ->capture_default_str();
     app.add_option("--trace", options.trace,
                    "Write one line per synthesis tick with everything sent to the sound output");
     bool quiet = false;
@@ -42,11 +83,30 @@ int main(int argc, char** argv) {
         int rc = app.exit(e);
         return rc == 0 ? 0 : 2;
     }
-    if (*duration_opt) options.duration = duration;
+    auto usage = [](const std::string& message) {
+        std::fprintf(stderr, "quorvane-render: %s\n", message.c_str());
+        return 2;
+    };
+    for (NumberOption* option : {&rate, &quality, &duration, &tail, &fade_out}) {
+        if (option->text.empty() && option == &duration) continue;
+        if (!option->value()) return usage(option->refusal());
+    }
+    if (double r = *rate.value(); r != std::floor(r)) return usage(rate.refusal());
+    options.rate = static_cast<int>(*rate.value());
+    options.quality = *quality.value();
+    if (!duration.text.empty()) options.duration = duration.value();
+    options.tail = *tail.value();
+    options.fade_out = *fade_out.value();
+    if (!format.empty()) {
+        options.format = qv::AudioFileWriter::format_named(format);
+        if (!options.format) return usage("--format must be wav, flac, ogg, mp3 or opus");
+    }
     options.bits = bits == "16"   ? qv::AudioFileWriter::Bits::Int16
                    : bits == "24" ? qv::AudioFileWriter::Bits::Int24
                                   : qv::AudioFileWriter::Bits::Float32;
     options.progress = !quiet && isatty(STDERR_FILENO);
+    qv::cli::interrupt::catch_signals();
+    options.interrupted = [] { return qv::cli::interrupt::signal_number(); };
 
     qv::RenderResult result = qv::render(options);
     if (result.status != 0) {

@@ -1,6 +1,7 @@
 #include "timeline/KeyframeStore.h"
 
 #include <optional>
+#include <unordered_set>
 #include <utility>
 
 #include "params/Numbers.h"
@@ -65,10 +66,28 @@ void KeyframeStore::checkkey() {
 }
 
 void KeyframeStore::clear_keys() {
+    // The list is sorted, so keys of one second lie together and share one marker.
+    std::optional<double> erased;
     for (const std::string& e : p_.List2.items()) {
-        if (auto second = key_entry::time_of(e)) draw_marker(*second, p_.Picture1.back_color);
+        auto second = key_entry::time_of(e);
+        if (second && second != erased) draw_marker(*second, p_.Picture1.back_color);
+        if (second) erased = second;
     }
     p_.List2.clear();
+}
+
+void KeyframeStore::add_keys(std::vector<std::string> entries) {
+    // A marker drawn again moves to the top of the strip's drawing; drawing each second
+    // once, in the order of its last key, leaves the strip as key by key would.
+    std::vector<double> seconds;
+    std::unordered_set<double> seen;
+    for (auto e = entries.rbegin(); e != entries.rend(); ++e) {
+        if (auto second = key_entry::time_of(*e); second && seen.insert(*second).second) {
+            seconds.push_back(*second);
+        }
+    }
+    p_.List2.add_items(std::move(entries));
+    for (auto s = seconds.rbegin(); s != seconds.rend(); ++s) draw_marker(*s, kMarkerColor);
 }
 
 void KeyframeStore::add_key(std::string entry) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "controls/ListBox.h"
 #include "controls/PictureBox.h"
@@ -34,9 +35,12 @@ public:
     void checkkey();
 
     // What the setup reader does to the list: every marker erased and the list emptied,
-    // and one entry added in sorted place with its marker.
+    // and entries added in sorted place with their markers.
     void clear_keys();
     void add_key(std::string entry);
+    // Many at once, as add_key one after the other would leave list and strip, but in
+    // linear time: a setup of many thousand lines loads at once.
+    void add_keys(std::vector<std::string> entries);
 
 private:
     void remove_key_at(int second);

@@ -144,9 +144,28 @@ TEST_F(FileFaultTest, ASaveThatCannotFinishLeavesTheOldFileWhole) {
     expect_report("keep.ses", "Permission denied", "A file of that name was left as it was.");
     EXPECT_EQ(read_file("keep.ses"), "a.qrv\r\n");
 
+    // A pipe or a device of that name is not replaced by a file, nor waited on.
+    ASSERT_EQ(mkfifo((dir.path() / "pipe.qrv").c_str(), 0644), 0);
+    form.Text1.set_text("pipe.qrv");
+    form.save.click();
+    expect_report("pipe.qrv", "not a regular file", "A file of that name was left as it was.");
+    EXPECT_TRUE(fs::is_fifo(dir.path() / "pipe.qrv"));
+
     form.Text1.set_text("keep.qrv");
     form.save.click();  // with room again the save replaces the file
     EXPECT_EQ(read_file("keep.qrv").size(), 3 * 123u);
+
+    // A link stays a link: the setup goes where it points, with that file's permissions.
+    fs::create_directory(dir.path() / "store");
+    write_file("store/real.qrv", "");
+    set_mode("store/real.qrv", fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_symlink("store/real.qrv", dir.path() / "link.qrv");
+    form.Text1.set_text("link.qrv");
+    form.save.click();
+    EXPECT_TRUE(fs::is_symlink(dir.path() / "link.qrv"));
+    EXPECT_EQ(read_file("store/real.qrv"), read_file("keep.qrv"));
+    EXPECT_EQ(fs::status(dir.path() / "store/real.qrv").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@ namespace {
 using Items = std::vector<std::pair<std::string, int>>;  // text and line number
 
 TEST(ItemReader, SplitsItemsByTheFileRules) {
+    const std::string kBom = "\xEF\xBB\xBF";
     const std::vector<std::pair<std::string, Items>> cases = {
         {"a,b\r\nc\r\n", {{"a", 1}, {"b", 1}, {"c", 2}}},
         {"a,\r\n", {{"a", 1}, {"", 1}}},  // a line end right after a comma
@@ -27,6 +28,8 @@ TEST(ItemReader, SplitsItemsByTheFileRules) {
         {"", {}},
         {"a\r\nb", {{"a", 1}, {"b", 2}}},  // no final line end reads the same
         {"a\nb\rc,d\r\n\ne", {{"a", 1}, {"b", 2}, {"c", 3}, {"d", 3}, {"", 4}, {"e", 5}}},
+        // A byte-order mark is skipped at the start of the file only.
+        {kBom + "a," + kBom + "b\r\n", {{"a", 1}, {kBom + "b", 1}}},
     };
     for (const auto& [bytes, want] : cases) {
         Items got;

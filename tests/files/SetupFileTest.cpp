@@ -93,5 +93,23 @@ TEST_F(SetupFileTest, LinesThatAreNotKeyframesAreSkippedAndReportedOnce) {
     EXPECT_NE(reports[0].find("lines 2, 3, 4, 5, 6, 8."), std::string::npos) << reports[0];
 }
 
+TEST_F(SetupFileTest, ManyKeysFillTheListOnceInKeyOrder) {
+    std::string bytes = "\xEF\xBB\xBF";  // a byte-order mark does not cost the first key
+    Names keys;
+    for (int i = 0; i < 3000; ++i) {
+        keys.push_back(entry(i * 7 % 50, i % 11));
+        bytes += keys.back() + "\r\n";
+    }
+    write_file("many.qrv", bytes);
+    int refreshes = 0;
+    form.List2.on_refresh = [&] { ++refreshes; };
+    load_from_list("many.qrv");
+    std::stable_sort(keys.begin(), keys.end());  // where one key after the other goes
+    EXPECT_EQ(form.List2.items(), keys);
+    EXPECT_EQ(refreshes, 1);
+    EXPECT_EQ(black_markers(), 50);
+    EXPECT_TRUE(reports.empty());
+}
+
 }  // namespace
 }  // namespace qv

@@ -104,6 +104,21 @@ TEST_F(Render, TheSameInputGivesTheSameBytes) {
     }
 }
 
+TEST_F(Render, TheBeatSurvivesTheLossyEncoders) {
+    write("beat.qrv", {entry(0, kBeat), entry(3, kBeat)});
+    ASSERT_EQ(run("beat.qrv", "beat.wav").status, 0);
+    for (const char* lossy : {"beat.mp3", "beat.opus"}) {
+        RenderResult r = run("beat.qrv", lossy);
+        ASSERT_EQ(r.status, 0) << lossy << ": " << r.error;
+        for (int ear : {0, 1}) {
+            // The encoders delay the sound a little: measure well inside it.
+            EXPECT_NEAR(test::frequency(side(lossy, ear, 1, 2.5), 48000),
+                        test::frequency(side("beat.wav", ear, 1, 2.5), 48000), 0.1)
+                << lossy << " ear " << ear;
+        }
+    }
+}
+
 TEST_F(Render, TheTraceRecordsWhatTheTickSent) {
     // Partial 1 of the left ear alone; the amplitude and the shift taken from the
     // modulators and held at 100 and 50: the buffer starts 154, 141, 124, 107, 96, 94.
@@ -131,12 +146,17 @@ TEST_F(Render, BadInputsFailWithTheirStatusAndLeaveNoFile) {
     write("one.ses", {"only.qrv"});
     write("empty.qrv", {});
     write("silent.ses", {"empty.qrv", "empty.qrv"});
-    const std::tuple<const char*, const char*, int> cases[] = {
-        {"missing.qrv", "out.wav", 1}, {"only.qrv", "out.mp3", 2},
-        {"only.qrv", "out.wav", 2},    {"one.ses", "out.wav", 2},
-        {"silent.ses", "out.wav", 2},  {"beat.qrv", "no/such/dir/out.wav", 1}};
-    for (auto [input, output, status] : cases) {
-        RenderResult r = run(input, output);
+    RenderOptions at44k;
+    at44k.rate = 44100;
+    RenderOptions wide;
+    wide.bits = AudioFileWriter::Bits::Int24;
+    const std::tuple<const char*, const char*, int, RenderOptions> cases[] = {
+        {"missing.qrv", "out.wav", 1, {}},  {"only.qrv", "out.aiff", 2, {}},
+        {"only.qrv", "out.wav", 2, {}},     {"one.ses", "out.wav", 2, {}},
+        {"silent.ses", "out.wav", 2, {}},   {"beat.qrv", "no/such/dir/out.wav", 1, {}},
+        {"beat.qrv", "out.opus", 2, at44k}, {"beat.qrv", "out.mp3", 2, wide}};
+    for (auto [input, output, status, options] : cases) {
+        RenderResult r = run(input, output, options);
         EXPECT_EQ(r.status, status) << input << " -> " << output << ": " << r.error;
         EXPECT_FALSE(r.error.empty());
     }
