@@ -32,12 +32,14 @@ constexpr long long kMaxHeldBackBytes = 64LL << 20;
 constexpr std::int64_t kLongestSetupMs = 600100;
 
 // Fades the last frames to silence, the very last frame exactly 0. When the end is known
-// from the start, frames are faded as they pass; otherwise the last `fade` frames are
-// held back until the end comes.
+// from the start, frames are faded as they pass; otherwise the last `fade` frames wait in
+// a ring until the end comes.
 class FadeOut {
 public:
     FadeOut(AudioFileWriter& writer, long long fade, long long end)
-        : writer_(writer), fade_(fade), end_(end) {}
+        : writer_(writer), fade_(fade), end_(end) {
+        if (end_ < 0) ring_.resize(static_cast<std::size_t>(2 * fade_));
+    }
 
     bool push(float* frames, long count, std::string& error) {
         if (end_ >= 0) {
@@ -49,26 +51,34 @@ public:
             done_ += count;
             return writer_.write(frames, count, error);
         }
-        held_.insert(held_.end(), frames, frames + 2 * count);
-        const long long ready = held() - fade_;
-        if (ready <= 0) return true;
-        if (!writer_.write(held_.data() + 2 * start_, static_cast<long>(ready), error))
-            return false;
-        start_ += static_cast<std::size_t>(ready);
-        // Moved to the front now and then, so that holding back costs no more than copying.
-        if (start_ > held_.size() / 4) {
-            held_.erase(held_.begin(), held_.begin() + static_cast<long>(2 * start_));
-            start_ = 0;
+        if (fade_ == 0) return writer_.write(frames, count, error);
+        while (count > 0) {
+            // Filling, the ring's start stays at 0; once full, its oldest frames go out and
+            // the new ones take their places.
+            const bool full = held_ == fade_;
+            const long long take =
+                std::min<long long>(count, full ? fade_ - start_ : fade_ - held_);
+            float* place = frame(full ? start_ : held_);
+            if (full && !writer_.write(place, static_cast<long>(take), error)) return false;
+            std::copy(frames, frames + 2 * take, place);
+            if (full) {
+                start_ = (start_ + take) % fade_;
+            } else {
+                held_ += take;
+            }
+            frames += 2 * take;
+            count -= static_cast<long>(take);
         }
         return true;
     }
 
     bool finish(std::string& error) {
         if (end_ >= 0) return true;
-        const long long n = held();
-        float* frames = held_.data() + 2 * start_;
-        for (long long i = 0; i < n; ++i) scale(frames + 2 * i, n - 1 - i, n);
-        return writer_.write(frames, static_cast<long>(n), error);
+        for (long long i = 0; i < held_; ++i)
+            scale(frame((start_ + i) % fade_), held_ - 1 - i, held_);
+        const long long first = std::min(held_, fade_ - start_);
+        return writer_.write(frame(start_), static_cast<long>(first), error) &&
+               writer_.write(frame(0), static_cast<long>(held_ - first), error);
     }
 
 private:
@@ -77,14 +87,15 @@ private:
         frame[0] *= gain;
         frame[1] *= gain;
     }
-    long long held() const { return static_cast<long long>(held_.size() / 2 - start_); }
+    float* frame(long long i) { return ring_.data() + 2 * i; }
 
     AudioFileWriter& writer_;
     long long fade_;
     long long end_;
     long long done_ = 0;
-    std::vector<float> held_;
-    std::size_t start_ = 0;  // first frame of held_ not yet written
+    std::vector<float> ring_;
+    long long start_ = 0;  // the oldest frame in the ring
+    long long held_ = 0;
 };
 
 bool has_extension(const fs::path& p, const char* ext) {
