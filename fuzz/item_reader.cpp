@@ -11,10 +11,12 @@ namespace {
 
 using qv::Item;
 
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
 std::vector<Item> read_by_lines(std::string_view bytes) {
     std::vector<Item> items;
     int number = 1;
-    std::size_t start = 0;
+    std::size_t start = bytes.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
     while (start < bytes.size()) {
         std::size_t end = bytes.find_first_of("\r\n", start);
         const bool ended = end != std::string_view::npos;
@@ -58,12 +60,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::vector<Item> items = qv::read_items(bytes);
     FUZZ_CHECK(same(items, read_by_lines(bytes)));
 
-    // Names without commas that start with neither a blank nor a quote survive a save.
+    // Names without commas that start with neither a blank, a quote nor a byte-order mark
+    // survive a save.
     std::vector<Item> plain;
     std::string written;
     for (const Item& item : items) {
         const std::string& t = item.text;
-        if (t.find(',') != std::string::npos || t.starts_with(' ') || t.starts_with('"')) continue;
+        if (t.find(',') != std::string::npos || t.starts_with(' ') || t.starts_with('"') ||
+            t.starts_with(kByteOrderMark)) {
+            continue;
+        }
         plain.push_back({t, static_cast<int>(plain.size()) + 1});
         written += t + "\r\n";
     }
