@@ -1,5 +1,6 @@
 // One synthesis tick on the core alone (controls, coupling, modulators, sample loop and
-// view points, no window attached) beside a bare loop of the 2880 sines the tick needs.
+// view points, no window attached), its waveform arithmetic without controls, and a bare
+// loop of the 2880 sines the tick needs.
 #include <benchmark/benchmark.h>
 
 #include <array>
@@ -12,6 +13,7 @@
 #include "synth/EngineState.h"
 #include "synth/NTable.h"
 #include "synth/SynthTick.h"
+#include "synth/Synthesis.h"
 
 namespace {
 
@@ -31,13 +33,18 @@ struct Engine {
     Engine() {
         tone.InitSynth(0);
         BuildNTable(NTable);
-        for (int k = 0; k < 8; ++k) panel.sc(k).set_value(100 - 10 * k);
-        for (int k = 26; k < 34; ++k) panel.tx(k).set_text(std::to_string(9 * (k - 25)));
-        panel.sc(11).set_value(7);
-        panel.sc(12).set_value(30);
-        panel.sc(16).set_value(5);
-        panel.sc(17).set_value(60);
-        panel.sc(15).set_value(80);
+        int n = 0;
+        for (const params::Ear& ear : {params::kLeft, params::kRight}) {
+            for (int i = 0; i < 4; ++i, ++n) {
+                panel.sc(ear.partials[i]).set_value(100 - 10 * n);
+                panel.tx(ear.phases[i]).set_text(std::to_string(9 * (n + 1)));
+            }
+        }
+        panel.sc(P::AmSpeed).set_value(7);
+        panel.sc(P::AmDepth).set_value(30);
+        panel.sc(P::ShiftSpeed).set_value(5);
+        panel.sc(P::ShiftDepth).set_value(60);
+        panel.sc(P::Vol).set_value(80);
     }
 };
 
@@ -45,11 +52,26 @@ void BM_Tick(benchmark::State& s) {
     Engine engine;
     for (auto _ : s) {
         engine.tick.Timer1_Timer();
-        benchmark::DoNotOptimize(engine.tone.leftBytes);
-        benchmark::DoNotOptimize(engine.tone.rightBytes);
+        benchmark::DoNotOptimize(engine.state.leftBytes);
+        benchmark::DoNotOptimize(engine.state.rightBytes);
     }
 }
 BENCHMARK(BM_Tick);
+
+// The tick's arithmetic alone, on values: both ears' waveforms with every partial sounding.
+void BM_Waveforms(benchmark::State& s) {
+    NTableArray NTable{};
+    BuildNTable(NTable);
+    const synth::AngleSteps steps = synth::angle_steps(15);
+    const std::array<double, 4> phases = {0.1, 0.2, 0.3, 0.4};
+    for (auto _ : s) {
+        auto left = synth::ear_wave({100, 90, 80, 70}, 50, steps, phases, -1.0, NTable);
+        auto right = synth::ear_wave({60, 50, 40, 30}, 50, steps, phases, 1.0, NTable);
+        benchmark::DoNotOptimize(left);
+        benchmark::DoNotOptimize(right);
+    }
+}
+BENCHMARK(BM_Waveforms);
 
 // The same count of double sines over angles of the tick's kind: 180 samples x 4 partials
 // x (left, right) x (sound, view).
@@ -58,7 +80,7 @@ void BM_BareSines(benchmark::State& s) {
     const double step = static_cast<float>(-15 * 0.0351);
     const double view = static_cast<float>(0.0351);
     for (int i = 0; i < 180; ++i) {
-        for (double r : kPartialRatio) {
+        for (double r : synth::kPartialRatio) {
             const double phase = 0.3 * r;
             angles.push_back(step * r * i - phase);
             angles.push_back(view * r * i + phase);

@@ -58,7 +58,7 @@ void play_regular(const std::string& entry, unsigned char where) {
     form.keyframes.add_key(entry);
     form.keyframes.add_key(partner);
 
-    form.playtime = static_cast<float>(second);
+    form.timeline.set_playtime(static_cast<float>(second));
     form.keyframes.checkkey();
     FUZZ_CHECK(key_entry::build(second, form.panel) == entry);
 
@@ -68,16 +68,18 @@ void play_regular(const std::string& entry, unsigned char where) {
     const int first = std::min(second, other), last = std::max(second, other);
     const std::string& low = first == second ? entry : partner;
     const std::string& high = first == second ? partner : entry;
-    form.playtime = static_cast<float>(first);
+    form.timeline.set_playtime(static_cast<float>(first));
     form.keyframes.checkkey();
-    form.playtime = static_cast<float>(first + (last - first) * (where % 100 + 0.5) / 101.0);
+    form.timeline.set_playtime(
+        static_cast<float>(first + (last - first) * (where % 100 + 0.5) / 101.0));
     form.keyframes.checkkey();
-    const double along = (form.playtime - first) / static_cast<double>(last - first);
+    const double along = (form.timeline.playtime() - first) / static_cast<double>(last - first);
     for (int k = 0; k < params::kCount; ++k) {
         const auto v = numbers::parse_number(form.panel.tx(k).text(), '.');
         const double a = key_entry::field_of(low, k), b = key_entry::field_of(high, k);
         FUZZ_CHECK(v.has_value());
-        if ((k == 22 || k == 23) && key_entry::switch_of(low, k - 20) != 1) {
+        if ((k == P::LeftShift || k == P::RightShift) &&
+            key_entry::switch_of(low, params::param(k).freed_by) != 1) {
             FUZZ_CHECK(*v == a);
         } else {
             const double on_line = a + (b - a) * along;

@@ -50,36 +50,24 @@ MainForm::MainForm(Clock& clock, modSynth_DX7& tone_output, std::filesystem::pat
       delkey("Delete Key"),
       List2(true),
       about(279, 170),
-      interpolation({.panel = panel,
-                     .List2 = List2,
-                     .playtime = playtime,
-                     .curkeyidx = curkeyidx,
-                     .nextkeyidx = nextkeyidx}),
+      interpolation({.panel = panel, .List2 = List2, .timeline = timeline}),
       keyframes({.panel = panel,
                  .time = time,
                  .List2 = List2,
                  .Picture1 = Picture1,
-                 .playtime = playtime,
-                 .prevkeyidx = prevkeyidx,
-                 .curkeyidx = curkeyidx,
-                 .nextkeyidx = nextkeyidx,
+                 .timeline = timeline,
                  .interpolation = interpolation}),
       transport({.time = time,
                  .Text2 = Text2,
                  .play = play,
                  .Timer1 = Timer1,
                  .Timer2 = Timer2,
-                 .toneOutput = toneOutput,
-                 .hWnd = hWnd,
-                 .NTable = NTable,
                  .List2 = List2,
-                 .playtime = playtime,
-                 .prevkeyidx = prevkeyidx,
-                 .nextkeyidx = nextkeyidx,
-                 .sessionflag = sessionflag,
+                 .timeline = timeline,
                  .keys = keyframes,
-                 .report = reporter(),
-                 .reset_modulator_phases = [this] { engine.amPhase = engine.shiftPhase = 0; }}),
+                 .reopen_sound = [this] { reopen_sound(); },
+                 .reset_modulator_phases = [this] { engine.amPhase = engine.shiftPhase = 0; },
+                 .in_session = [this] { return sessionPlayer.running(); }}),
       setupFile({.Text1 = Text1,
                  .File1 = File1,
                  .List2 = List2,
@@ -101,9 +89,7 @@ MainForm::MainForm(Clock& clock, modSynth_DX7& tone_output, std::filesystem::pat
                      .play = play,
                      .Timer1 = Timer1,
                      .Timer2 = Timer2,
-                     .playtime = playtime,
-                     .sessionflag = sessionflag,
-                     .sessionpos = sessionpos,
+                     .timeline = timeline,
                      .setups = setupFile,
                      .keys = keyframes}),
       synth_(panel, {WF1PB, WF2PB, WF3PB, WF4PB}, tone_output, NTable, engine),
@@ -191,6 +177,19 @@ bool MainForm::Form_Load() {
 
 void MainForm::Timer1_Timer() {
     synth_.Timer1_Timer();
+}
+
+void MainForm::reopen_sound() {
+    // Without a device the time line and the views still run; unsaved keyframes and the
+    // session list must not be lost to a busy sound card. The next Play tries again.
+    if (!toneOutput.InitSynth(hWnd)) {
+        report("The sound device could not be opened (" + toneOutput.failure() +
+               "). The time line goes on without sound; press Play to try again.");
+    }
+    BuildNTable(NTable);
+    for (int i = 0; i < 2; ++i) {
+        if (SoundBuffer* buffer = toneOutput.channelBuffer(i)) buffer->Play();
+    }
 }
 
 void MainForm::wire_timeline_and_files() {

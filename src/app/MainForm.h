@@ -24,6 +24,7 @@
 #include "synth/SynthTick.h"
 #include "timeline/Interpolation.h"
 #include "timeline/KeyframeStore.h"
+#include "timeline/Timeline.h"
 #include "timeline/Transport.h"
 
 namespace qv {
@@ -114,15 +115,9 @@ public:
     // The modulator phases and the switching count, kept between synthesis ticks.
     EngineState engine;
 
-    // Keyframes, transport, setup files and sessions: the play time, the list positions
-    // around the keyframe last hit exactly, the session state, and the subsystems working
-    // on them and on the controls above.
-    float playtime = 0;
-    float prevkeyidx = 0;
-    float curkeyidx = 0;
-    float nextkeyidx = 0;
-    float sessionflag = 0;
-    float sessionpos = 0;
+    // Keyframes, transport, setup files and sessions: the subsystems working on the
+    // controls above, each with the state it owns.
+    Timeline timeline;
     Interpolation interpolation;
     KeyframeStore keyframes;
     Transport transport;
@@ -133,6 +128,9 @@ public:
 private:
     void Timer1_Timer();
     void Timer3_Timer();
+    // What Play does to the sound: the device opened anew (a failure is reported, and the
+    // time line goes on without sound), the angle table rebuilt, both buffers looping.
+    void reopen_sound();
     void wire_timeline_and_files();
     std::function<void(const std::string&)> reporter() {
         return [this](const std::string& message) { report(message); };

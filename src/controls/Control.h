@@ -21,7 +21,9 @@ inline constexpr Color kDefaultColor = -1;     // the control kind's usual colou
 inline constexpr Color kMenuColor = -2;        // the desktop's menu colour
 inline constexpr Color kWindowTextColor = -3;  // the desktop's window-text colour
 
-constexpr Color rgb(int r, int g, int b) { return r + g * 256 + b * 65536; }
+constexpr Color rgb(int r, int g, int b) {
+    return r + g * 256 + b * 65536;
+}
 
 enum class Align { Left, Center, Right };
 

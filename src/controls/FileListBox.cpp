@@ -22,7 +22,8 @@ void FileListBox::refresh_list() {
     }
     std::sort(names_.begin(), names_.end());
     auto found = std::find(names_.begin(), names_.end(), kept);
-    selected_ = (kept.empty() || found == names_.end()) ? -1 : static_cast<int>(found - names_.begin());
+    selected_ =
+        (kept.empty() || found == names_.end()) ? -1 : static_cast<int>(found - names_.begin());
     refresh();
 }
 

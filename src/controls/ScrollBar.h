@@ -16,7 +16,10 @@ public:
     enum class Orientation { Vertical, Horizontal };
 
     ScrollBar(Orientation orientation, int min, int max, int value)
-        : orientation_(orientation), min_(min), max_(max), value_(static_cast<std::int16_t>(value)) {}
+        : orientation_(orientation),
+          min_(min),
+          max_(max),
+          value_(static_cast<std::int16_t>(value)) {}
 
     std::function<void()> on_change;
 

@@ -11,7 +11,9 @@ namespace qv {
 // changes nothing. An interval of 0 never ticks.
 class Timer {
 public:
-    Timer(Clock& clock, bool enabled) : clock_(clock), enabled_(enabled) { clock_.timer_added(*this); }
+    Timer(Clock& clock, bool enabled) : clock_(clock), enabled_(enabled) {
+        clock_.timer_added(*this);
+    }
     ~Timer() { clock_.timer_removed(*this); }
     Timer(const Timer&) = delete;
     Timer& operator=(const Timer&) = delete;

@@ -4,18 +4,14 @@
 
 namespace qv {
 
-namespace {
-
-long position(float f) {
-    return static_cast<long>(numbers::round_half_even(f));
+long SessionPlayer::position() const {
+    return static_cast<long>(numbers::round_half_even(sessionpos_));
 }
-
-}  // namespace
 
 void SessionPlayer::execute_Click() {
     if (p_.List1.list_count() - 1 <= 0) return;
-    p_.sessionflag = 1;
-    p_.sessionpos = 0;
+    sessionflag_ = 1;
+    sessionpos_ = 0;
     p_.play.set_enabled(false);
     loadsession();
     p_.List1.set_list_index(0);
@@ -24,16 +20,16 @@ void SessionPlayer::execute_Click() {
 }
 
 void SessionPlayer::loadsession() {
-    const std::string name = p_.List1.list(position(p_.sessionpos));
+    const std::string name = p_.List1.list(position());
     p_.Text1.set_text(name);
     p_.setups.loadsetup_or_empty(name);
     p_.time.set_value(0);
-    p_.playtime = 0;
+    p_.timeline.set_playtime(0);
     p_.Timer2.set_enabled(true);
 }
 
 void SessionPlayer::keys_ended() {
-    if (p_.sessionflag == 1) contsession();
+    if (running()) contsession();
 }
 
 void SessionPlayer::contsession() {
@@ -54,16 +50,16 @@ void SessionPlayer::contsession() {
 }
 
 void SessionPlayer::advance() {
-    p_.sessionpos = p_.sessionpos + 1;
-    p_.List1.set_list_index(position(p_.sessionpos));  // refused past the last entry
-    if (p_.sessionpos <= static_cast<float>(p_.List1.list_count() - 1)) {
+    sessionpos_ = sessionpos_ + 1;
+    p_.List1.set_list_index(position());  // refused past the last entry
+    if (sessionpos_ <= static_cast<float>(p_.List1.list_count() - 1)) {
         loadsession();
     } else {
         p_.time.set_value(0);
         p_.Timer2.set_enabled(false);
-        p_.sessionflag = 0;
+        sessionflag_ = 0;
     }
-    p_.playtime = 0;
+    p_.timeline.set_playtime(0);
     p_.keys.checkkey();
 }
 

@@ -7,6 +7,7 @@
 #include "controls/Timer.h"
 #include "files/SetupFile.h"
 #include "timeline/KeyframeStore.h"
+#include "timeline/Timeline.h"
 
 namespace qv {
 
@@ -22,14 +23,17 @@ public:
         Button& play;
         Timer& Timer1;
         Timer& Timer2;
-        float& playtime;
-        float& sessionflag;
-        float& sessionpos;
+        Timeline& timeline;
         SetupFile& setups;
         KeyframeStore& keys;
     };
 
     explicit SessionPlayer(Parts parts) : p_(parts) {}
+
+    // Whether a session runs or is held: from "Run Sess" to the end of its last setup.
+    bool running() const { return sessionflag_ == 1; }
+    // The entry of the session list now in play.
+    long position() const;
 
     void execute_Click();
     void loadsession();
@@ -41,6 +45,10 @@ private:
     void advance();
 
     Parts p_;
+    // 32-bit floats that start at 0: the flag is 1 while a session runs, the position an
+    // index into the session list, rounded where it is used.
+    float sessionflag_ = 0;
+    float sessionpos_ = 0;
     bool advancing_ = false;
     bool advance_pending_ = false;
 };

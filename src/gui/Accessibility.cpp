@@ -67,36 +67,38 @@ std::vector<QString> tab_order() {
     auto add = [&order](std::initializer_list<QString> names) {
         order.insert(order.end(), names.begin(), names.end());
     };
-    auto param = [&](int k) { add({bar(k), text(k)}); };
+    auto param = [&](int k) {
+        if (params::param(k).visible) add({bar(k), text(k)});
+        // A modulated slider is followed by the "Free" switch below it.
+        if (const int free = params::param(k).freed_by; free != params::kNoSwitch)
+            add({check(free)});
+    };
     // One column per partial: amplitude slider and value, then phase value and slider,
     // which lie below it.
-    auto partials = [&](int first) {
-        for (int k = first; k < first + 4; ++k) add({bar(k), text(k), text(k + 26), bar(k + 26)});
+    auto partials = [&](const params::Ear& ear) {
+        for (int i = 0; i < 4; ++i) {
+            add({bar(ear.partials[i]), text(ear.partials[i]), text(ear.phases[i]),
+                 bar(ear.phases[i])});
+        }
     };
 
     // Waveforms and files: left ear, setup files, session files, right ear, session list.
-    partials(0);
+    partials(params::kLeft);
     add({"Text1", "save", "File1", "Text3", "saveses", "File2"});
-    partials(4);
+    partials(params::kRight);
     add({"List1", "addtolist", "delfromlist", "clrlist"});
 
-    // Ear amplitudes and AM, each modulated slider with its "Free" switch below.
-    param(24);
-    add({check(0)});
-    param(25);
-    add({check(1)});
-    for (int k : {10, 11, 12, 13}) param(k);
-
-    // Shift, then the tone; the hidden Freq (8) between Shift sync and Tune is left out.
-    param(22);
-    add({check(2)});
-    param(23);
-    add({check(3)});
-    for (int k : {16, 17, 18, 19, 9, 20, 21, 14, 15}) param(k);
+    // Each framed group from left to right: the amplitudes and AM, then the shift, the
+    // pitch, pan and volume.
+    for (int k : {P::LeftAmp, P::RightAmp, P::AmBase, P::AmSpeed, P::AmDepth, P::AmOffset,
+                  P::LeftShift, P::RightShift, P::ShiftSpeed, P::ShiftDepth, P::ShiftOffset,
+                  P::ShiftSync, P::Freq, P::Tune, P::Diff, P::DiffSync, P::Pan, P::Vol}) {
+        param(k);
+    }
 
     add({"time"});
     // Channel switching, two rows of two.
-    for (int k : {34, 36, 35, 37}) param(k);
+    for (int k : {P::LeftOn, P::SwitchOffset, P::RightOn, P::SwitchSpeed}) param(k);
     add({"prevkey", "oneback", "play", "oneforward", "nextkey", "Text2"});
     add({"setkey", "execute", "stop", "pause", "delkey"});
     return order;

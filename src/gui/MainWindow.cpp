@@ -69,10 +69,10 @@ void apply_colors(QWidget* widget, const Control& control, QPalette::ColorRole f
 // Greyed (2) is only ever set by the program; the user's click toggles between
 // unchecked and checked, and a click on a greyed box checks it.
 class FreeCheckBox : public QCheckBox {
-  public:
+public:
     using QCheckBox::QCheckBox;
 
-  protected:
+protected:
     void nextCheckState() override {
         setCheckState(checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
     }
@@ -133,7 +133,7 @@ void sync_rows(QListWidget* widget, const std::vector<std::string>& texts) {
 
 // Creates the widget of each control the form walks over and wires the two directions.
 class WidgetBuilder {
-  public:
+public:
     explicit WidgetBuilder(QWidget* window) : window_(window) {}
 
     void operator()(ScrollBar& bar, std::string_view name, int index) {
@@ -145,9 +145,11 @@ class WidgetBuilder {
         w->setPageStep(ScrollBar::step);
         // A drag reaches the form once, when the thumb is released.
         w->setTracking(false);
+        // Sizing pointers over every vertical slider and the switching sliders; the phase
+        // sliders keep the arrow.
         if (name == "sc") {
             w->setCursor(Qt::SizeVerCursor);
-        } else if (name == "hsc" && index >= 34) {
+        } else if (name == "hsc" && params::param(index).group == params::Group::Switching) {
             w->setCursor(Qt::SizeHorCursor);
         }
         QObject::connect(w, &QScrollBar::valueChanged, w,
@@ -252,7 +254,7 @@ class WidgetBuilder {
         box.on_refresh();
     }
 
-  private:
+private:
     template <typename W>
     W* place(W* widget, const Control& control, std::string_view name, int index) {
         QString object_name = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));

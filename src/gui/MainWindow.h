@@ -13,7 +13,7 @@ namespace qv {
 // twips / 15. Each control's refresh hook updates its widget and the user's input goes
 // back into the control, so the handlers only ever see the form.
 class MainWindow : public QWidget {
-  public:
+public:
     static constexpr int kTwipsPerPixel = 15;
 
     explicit MainWindow(MainForm& form, QWidget* parent = nullptr);
@@ -22,11 +22,11 @@ class MainWindow : public QWidget {
     // The widget of a control by the form's name: "sc(12)", "List1".
     QWidget* control_widget(const QString& name) const;
 
-  protected:
+protected:
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
-  private:
+private:
     void show_report(const std::string& message);
 
     MainForm& form_;

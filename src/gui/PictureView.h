@@ -11,15 +11,15 @@ namespace qv {
 // points and lines drawn so far, in the box's own coordinate system (scale_width x
 // scale_height units over the whole widget).
 class PictureView : public QWidget {
-  public:
+public:
     PictureView(const PictureBox& box, QWidget* parent);
 
     void set_picture(QImage picture);
 
-  protected:
+protected:
     void paintEvent(QPaintEvent* event) override;
 
-  private:
+private:
     const PictureBox& box_;
     QImage picture_;
 };

@@ -12,7 +12,7 @@ namespace qv {
 // The window's clock: one precise QTimer per timer of the form, so ticks arrive from Qt's
 // event loop, one at a time, between the handlers of other events.
 class QtClock : public Clock {
-  public:
+public:
     QtClock();
     ~QtClock() override;
     QtClock(const QtClock&) = delete;
@@ -22,7 +22,7 @@ class QtClock : public Clock {
     void timer_removed(Timer& timer) override;
     void timer_changed(Timer& timer) override;
 
-  private:
+private:
     void deliver(Timer& timer);
 
     std::unordered_map<Timer*, std::unique_ptr<QTimer>> timers_;

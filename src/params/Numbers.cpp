@@ -9,9 +9,13 @@
 
 namespace qv::numbers {
 
-double round_half_away(double x) { return std::round(x); }
+double round_half_away(double x) {
+    return std::round(x);
+}
 
-double int_floor(double x) { return std::floor(x); }
+double int_floor(double x) {
+    return std::floor(x);
+}
 
 char locale_decimal_separator() {
     const std::lconv* lc = std::localeconv();
@@ -82,13 +86,16 @@ std::optional<std::int16_t> text_to_value(std::string_view text) {
     std::optional<double> number = parse_number(text);
     if (!number) return std::nullopt;
     double r = round_half_even(*number);
-    if (r < std::numeric_limits<std::int16_t>::min() || r > std::numeric_limits<std::int16_t>::max()) {
+    if (r < std::numeric_limits<std::int16_t>::min() ||
+        r > std::numeric_limits<std::int16_t>::max()) {
         return std::nullopt;
     }
     return static_cast<std::int16_t>(r);
 }
 
-std::string value_to_text(long long value) { return std::to_string(value); }
+std::string value_to_text(long long value) {
+    return std::to_string(value);
+}
 
 std::string format_000(long long value) {
     char buf[32];

@@ -19,11 +19,11 @@ Panel::Panel() {
         bar->on_change = [this, k, vertical] { vertical ? sc_Change(k) : hsc_Change(k); };
         bars_[static_cast<std::size_t>(k)] = std::move(bar);
 
-        auto text = std::make_unique<TextBox>(std::string(params::initial_text(k)));
+        auto text = std::make_unique<TextBox>(std::string(p.initial));
         text->rect = p.text;
         text->alignment = Align::Center;
-        text->back_color = params::text_back_color(k);
-        text->tooltip = params::text_tooltip(k);
+        text->back_color = p.tint;
+        text->tooltip = p.tooltip;
         text->set_visible(p.visible);
         text->on_change = [this, k] { tx_Change(k); };
         texts_[static_cast<std::size_t>(k)] = std::move(text);
@@ -41,19 +41,21 @@ Panel::Panel() {
     }
 }
 
-void Panel::sc_Change(int k) { tx(k).set_text(numbers::value_to_text(sc(k).value())); }
+void Panel::sc_Change(int k) {
+    tx(k).set_text(numbers::value_to_text(sc(k).value()));
+}
 
-void Panel::hsc_Change(int k) { tx(k).set_text(numbers::value_to_text(hsc(k).value())); }
+void Panel::hsc_Change(int k) {
+    tx(k).set_text(numbers::value_to_text(hsc(k).value()));
+}
 
 void Panel::tx_Change(int k) {
     // An emptied text becomes "0"; its own nested change carries the 0 into the slider.
     if (tx(k).text().empty()) tx(k).set_text("0");
 
-    // The modulated sliders 22..25 follow their text only while their switch is exactly 1.
-    bool follows = k < 22 || k > 25 ||
-                   (k == 24 && ck(0).value() == 1) || (k == 25 && ck(1).value() == 1) ||
-                   (k == 22 && ck(2).value() == 1) || (k == 23 && ck(3).value() == 1);
-    if (!follows) return;
+    // A modulated slider follows its text only while its "Free" switch is exactly 1.
+    const int free = params::param(k).freed_by;
+    if (free != params::kNoSwitch && ck(free).value() != 1) return;
     // A text that gives no number, or one the slider refuses, leaves the slider alone.
     if (auto value = numbers::text_to_value(tx(k).text())) bar(k).set_value(*value);
 }

@@ -4,70 +4,102 @@ namespace qv::params {
 
 namespace {
 
-constexpr int kTextW = 375, kTextH = 285;
+// Slider sizes by kind; every text box is 375 x 285.
+constexpr Rect partial_bar(int left) {
+    return {left, 480, 375, 2055};
+}
+constexpr Rect row_bar(int left) {
+    return {left, 4200, 375, 1935};
+}
+constexpr Rect phase_bar(int left) {
+    return {left, 3240, 375, 255};
+}
+constexpr Rect switching_bar(int left, int top) {
+    return {left, top, 735, 255};
+}
+constexpr Rect text_at(int left, int top) {
+    return {left, top, 375, 285};
+}
 
-constexpr Param amp(int left, std::string_view name) {
-    return {0, 100, 0, {left, 480, 375, 2055}, {left, 2640, kTextW, kTextH}, true, name};
+constexpr Color kMenu = kMenuColor;
+constexpr Color kGrey = rgb(224, 224, 224);
+
+using G = Group;
+
+// clang-format off
+constexpr std::array<Param, kCount> kTable = {{
+//   id                code            name for people               group         min  max  default  slider                  text                    shown  freed by           tint  initial
+    {P::LeftPartial1,  "LeftPartial1", "Left partial 1 amplitude",   G::Waveform,  0,   100, 0,   partial_bar(240),        text_at(240, 2640),  true,  kNoSwitch,        kMenu, ""},
+    {P::LeftPartial2,  "LeftPartial2", "Left partial 2 amplitude",   G::Waveform,  0,   100, 0,   partial_bar(720),        text_at(720, 2640),  true,  kNoSwitch,        kMenu, ""},
+    {P::LeftPartial3,  "LeftPartial3", "Left partial 3 amplitude",   G::Waveform,  0,   100, 0,   partial_bar(1200),       text_at(1200, 2640), true,  kNoSwitch,        kMenu, ""},
+    {P::LeftPartial4,  "LeftPartial4", "Left partial 4 amplitude",   G::Waveform,  0,   100, 0,   partial_bar(1680),       text_at(1680, 2640), true,  kNoSwitch,        kMenu, ""},
+    {P::RightPartial1, "RightPartial1", "Right partial 1 amplitude", G::Waveform,  0,   100, 0,   partial_bar(5760),       text_at(5760, 2640), true,  kNoSwitch,        kMenu, ""},
+    {P::RightPartial2, "RightPartial2", "Right partial 2 amplitude", G::Waveform,  0,   100, 0,   partial_bar(6240),       text_at(6240, 2640), true,  kNoSwitch,        kMenu, ""},
+    {P::RightPartial3, "RightPartial3", "Right partial 3 amplitude", G::Waveform,  0,   100, 0,   partial_bar(6720),       text_at(6720, 2640), true,  kNoSwitch,        kMenu, ""},
+    {P::RightPartial4, "RightPartial4", "Right partial 4 amplitude", G::Waveform,  0,   100, 0,   partial_bar(7200),       text_at(7200, 2640), true,  kNoSwitch,        kMenu, ""},
+    {P::Freq,          "Freq",         "Freq",                       G::Tone,      0,   50,  15,  row_bar(6240),           text_at(6240, 6240), false, kNoSwitch,        kMenu, ""},
+    {P::Tune,          "Tune",         "Tune",                       G::Tone,      0,   100, 20,  row_bar(6720),           text_at(6720, 6240), true,  kNoSwitch,        kMenu, ""},
+    {P::AmBase,        "AmBase",       "AM base",                    G::Amplitude, 0,   100, 50,  row_bar(1200),           text_at(1200, 6240), true,  kNoSwitch,        kMenu, ""},
+    {P::AmSpeed,       "AmSpeed",      "AM speed",                   G::Amplitude, 0,   100, 0,   row_bar(1680),           text_at(1680, 6240), true,  kNoSwitch,        kMenu, ""},
+    {P::AmDepth,       "AmDepth",      "AM depth",                   G::Amplitude, 0,   50,  0,   row_bar(2160),           text_at(2160, 6240), true,  kNoSwitch,        kMenu, ""},
+    {P::AmOffset,      "AmOffset",     "AM offset",                  G::Amplitude, 0,   100, 0,   row_bar(2640),           text_at(2640, 6240), true,  kNoSwitch,        kMenu, ""},
+    {P::Pan,           "Pan",          "Pan",                        G::Tone,      0,   20,  10,  row_bar(8280),           text_at(8280, 6240), true,  kNoSwitch,        kMenu, ""},
+    {P::Vol,           "Vol",          "Vol",                        G::Tone,      0,   100, 0,   row_bar(8760),           text_at(8760, 6240), true,  kNoSwitch,        kMenu, ""},
+    {P::ShiftSpeed,    "ShiftSpeed",   "Shift speed",                G::Tone,      0,   100, 0,   row_bar(4320),           text_at(4320, 6240), true,  kNoSwitch,        kMenu, ""},
+    {P::ShiftDepth,    "ShiftDepth",   "Shift depth",                G::Tone,      0,   100, 0,   row_bar(4800),           text_at(4800, 6240), true,  kNoSwitch,        kMenu, ""},
+    {P::ShiftOffset,   "ShiftOffset",  "Shift offset",               G::Tone,      0,   100, 0,   row_bar(5280),           text_at(5280, 6240), true,  kNoSwitch,        kMenu, ""},
+    {P::ShiftSync,     "ShiftSync",    "Shift sync",                 G::Tone,      0,   100, 0,   row_bar(5760),           text_at(5760, 6240), true,  kNoSwitch,        kMenu, ""},
+    {P::Diff,          "Diff",         "Diff",                       G::Tone,      0,   100, 0,   row_bar(7200),           text_at(7200, 6240), true,  kNoSwitch,        kMenu, ""},
+    {P::DiffSync,      "DiffSync",     "DiffSync",                   G::Tone,      0,   100, 0,   row_bar(7680),           text_at(7680, 6240), true,  kNoSwitch,        kMenu, ""},
+    {P::LeftShift,     "LeftShift",    "Left shift",                 G::Tone,      0,   100, 50,  row_bar(3360),           text_at(3360, 6240), true,  Free::LeftShift,  kMenu, ""},
+    {P::RightShift,    "RightShift",   "Right shift",                G::Tone,      0,   100, 50,  row_bar(3840),           text_at(3840, 6240), true,  Free::RightShift, kMenu, ""},
+    {P::LeftAmp,       "LeftAmp",      "Left amplitude",             G::Amplitude, 0,   100, 100, row_bar(240),            text_at(240, 6240),  true,  Free::LeftAmp,    kMenu, ""},
+    {P::RightAmp,      "RightAmp",     "Right amplitude",            G::Amplitude, 0,   100, 100, row_bar(720),            text_at(720, 6240),  true,  Free::RightAmp,   kMenu, ""},
+    {P::LeftPhase1,    "LeftPhase1",   "Left partial 1 phase",       G::Waveform,  0,   100, 0,   phase_bar(240),          text_at(240, 3000),  true,  kNoSwitch,        kGrey, "0"},
+    {P::LeftPhase2,    "LeftPhase2",   "Left partial 2 phase",       G::Waveform,  0,   100, 0,   phase_bar(720),          text_at(720, 3000),  true,  kNoSwitch,        kGrey, "0"},
+    {P::LeftPhase3,    "LeftPhase3",   "Left partial 3 phase",       G::Waveform,  0,   100, 0,   phase_bar(1200),         text_at(1200, 3000), true,  kNoSwitch,        kGrey, "0"},
+    {P::LeftPhase4,    "LeftPhase4",   "Left partial 4 phase",       G::Waveform,  0,   100, 0,   phase_bar(1680),         text_at(1680, 3000), true,  kNoSwitch,        kGrey, "0"},
+    {P::RightPhase1,   "RightPhase1",  "Right partial 1 phase",      G::Waveform,  0,   100, 0,   phase_bar(5760),         text_at(5760, 3000), true,  kNoSwitch,        kGrey, "0"},
+    {P::RightPhase2,   "RightPhase2",  "Right partial 2 phase",      G::Waveform,  0,   100, 0,   phase_bar(6240),         text_at(6240, 3000), true,  kNoSwitch,        kGrey, "0"},
+    {P::RightPhase3,   "RightPhase3",  "Right partial 3 phase",      G::Waveform,  0,   100, 0,   phase_bar(6720),         text_at(6720, 3000), true,  kNoSwitch,        kGrey, "0"},
+    {P::RightPhase4,   "RightPhase4",  "Right partial 4 phase",      G::Waveform,  0,   100, 0,   phase_bar(7200),         text_at(7200, 3000), true,  kNoSwitch,        kGrey, "0"},
+    {P::LeftOn,        "LeftOn",       "Left on time",               G::Switching, 0,   100, 100, switching_bar(480, 7680),  text_at(1200, 7680), true, kNoSwitch,      kMenu, "100",
+     "  Defines, how long Left Channel is off/on  "},
+    {P::RightOn,       "RightOn",      "Right on time",              G::Switching, 0,   100, 100, switching_bar(480, 8040),  text_at(1200, 8040), true, kNoSwitch,      kMenu, "100",
+     "  Defines, how long Right Channel is off/on  "},
+    {P::SwitchOffset,  "SwitchOffset", "Switching offset",           G::Switching, 0,   100, 0,   switching_bar(2160, 7680), text_at(2880, 7680), true, kNoSwitch,      kMenu, "0",
+     " Offset for switching  "},
+    {P::SwitchSpeed,   "SwitchSpeed",  "Switching speed",            G::Switching, 0,   100, 0,   switching_bar(2160, 8040), text_at(2880, 8040), true, kNoSwitch,      kMenu, "0",
+     "  Speed of switching (Use same value with am speed to get sync)   "},
+}};
+
+constexpr std::array<Switch, kSwitchCount> kSwitchTable = {{
+    {Free::LeftAmp,    "LeftAmp",    "Left amplitude free",  {240, 6600, 200, 195},  P::LeftAmp},
+    {Free::RightAmp,   "RightAmp",   "Right amplitude free", {885, 6600, 200, 195},  P::RightAmp},
+    {Free::LeftShift,  "LeftShift",  "Left shift free",      {3360, 6600, 200, 195}, P::LeftShift},
+    {Free::RightShift, "RightShift", "Right shift free",     {4020, 6600, 200, 195}, P::RightShift},
+}};
+// clang-format on
+
+// Each row stands at its parameter's number, and a slider names the switch that frees it
+// exactly when that switch names the slider.
+constexpr bool rows_in_place() {
+    for (int k = 0; k < kCount; ++k) {
+        if (kTable[k].id != k) return false;
+        const int s = kTable[k].freed_by;
+        if (s != kNoSwitch && kSwitchTable[s].frees != k) return false;
+    }
+    for (int s = 0; s < kSwitchCount; ++s) {
+        if (kSwitchTable[s].id != s || kTable[kSwitchTable[s].frees].freed_by != s) return false;
+    }
+    return true;
 }
-constexpr Param row(int left, int max, int value, std::string_view name, bool visible = true) {
-    return {0, max, value, {left, 4200, 375, 1935}, {left, 6240, kTextW, kTextH}, visible, name};
-}
-constexpr Param phase(int left, std::string_view name) {
-    return {0, 100, 0, {left, 3240, 375, 255}, {left, 3000, kTextW, kTextH}, true, name};
-}
-constexpr Param switching(int left, int top, int text_left, int value, std::string_view name) {
-    return {0, 100, value, {left, top, 735, 255}, {text_left, top, kTextW, kTextH}, true, name};
-}
+static_assert(rows_in_place());
 
 }  // namespace
 
-const std::array<Param, kCount> kParams = {{
-    amp(240, "Left partial 1 amplitude"),
-    amp(720, "Left partial 2 amplitude"),
-    amp(1200, "Left partial 3 amplitude"),
-    amp(1680, "Left partial 4 amplitude"),
-    amp(5760, "Right partial 1 amplitude"),
-    amp(6240, "Right partial 2 amplitude"),
-    amp(6720, "Right partial 3 amplitude"),
-    amp(7200, "Right partial 4 amplitude"),
-    row(6240, 50, 15, "Freq", false),
-    row(6720, 100, 20, "Tune"),
-    row(1200, 100, 50, "AM base"),
-    row(1680, 100, 0, "AM speed"),
-    row(2160, 50, 0, "AM depth"),
-    row(2640, 100, 0, "AM offset"),
-    row(8280, 20, 10, "Pan"),
-    row(8760, 100, 0, "Vol"),
-    row(4320, 100, 0, "Shift speed"),
-    row(4800, 100, 0, "Shift depth"),
-    row(5280, 100, 0, "Shift offset"),
-    row(5760, 100, 0, "Shift sync"),
-    row(7200, 100, 0, "Diff"),
-    row(7680, 100, 0, "DiffSync"),
-    row(3360, 100, 50, "Left shift"),
-    row(3840, 100, 50, "Right shift"),
-    row(240, 100, 100, "Left amplitude"),
-    row(720, 100, 100, "Right amplitude"),
-    phase(240, "Left partial 1 phase"),
-    phase(720, "Left partial 2 phase"),
-    phase(1200, "Left partial 3 phase"),
-    phase(1680, "Left partial 4 phase"),
-    phase(5760, "Right partial 1 phase"),
-    phase(6240, "Right partial 2 phase"),
-    phase(6720, "Right partial 3 phase"),
-    phase(7200, "Right partial 4 phase"),
-    switching(480, 7680, 1200, 100, "Left on time"),
-    switching(480, 8040, 1200, 100, "Right on time"),
-    switching(2160, 7680, 2880, 0, "Switching offset"),
-    switching(2160, 8040, 2880, 0, "Switching speed"),
-}};
-
-const std::array<Switch, kSwitchCount> kSwitches = {{
-    {{240, 6600, 200, 195}, "Left amplitude free"},
-    {{885, 6600, 200, 195}, "Right amplitude free"},
-    {{3360, 6600, 200, 195}, "Left shift free"},
-    {{4020, 6600, 200, 195}, "Right shift free"},
-}};
+const std::array<Param, kCount> kParams = kTable;
+const std::array<Switch, kSwitchCount> kSwitches = kSwitchTable;
 
 const std::array<Title, kLabelCount> kTitles = {{
     {"Left Channel Waveforms", {240, 240, 1935, 255}, Align::Left},
@@ -91,22 +123,5 @@ const std::array<Title, kLabelCount> kTitles = {{
     {" R", {240, 8040, 375, 255}, Align::Left},
     {"Spd", {1800, 8040, 495, 255}, Align::Left},
 }};
-
-std::string_view initial_text(int k) {
-    if (k < kVerticalCount) return "";
-    return (k == 34 || k == 35) ? "100" : "0";
-}
-
-Color text_back_color(int k) { return (k >= 26 && k <= 33) ? rgb(224, 224, 224) : kMenuColor; }
-
-std::string_view text_tooltip(int k) {
-    switch (k) {
-        case 34: return "  Defines, how long Left Channel is off/on  ";
-        case 35: return "  Defines, how long Right Channel is off/on  ";
-        case 36: return " Offset for switching  ";
-        case 37: return "  Speed of switching (Use same value with am speed to get sync)   ";
-        default: return "";
-    }
-}
 
 }  // namespace qv::params

@@ -15,9 +15,9 @@
 #include "cli/Interrupt.h"
 #include "controls/VirtualClock.h"
 #include "files/OutputFile.h"
-#include "params/Numbers.h"
 #include "render/Progress.h"
 #include "render/Trace.h"
+#include "timeline/KeyEntry.h"
 
 namespace qv {
 
@@ -104,11 +104,10 @@ bool has_extension(const fs::path& p, const char* ext) {
     return e == ext;
 }
 
-// The time in seconds of the last keyframe of the setup in the keyframe list, if any.
-int last_key_second(MainForm& form) {
-    const std::string& last = form.List2.list(form.List2.list_count() - 1);
-    auto seconds = numbers::parse_number(std::string_view(last).substr(0, 3), '.');
-    return seconds ? static_cast<int>(*seconds) : 0;
+// The second of the last keyframe of the setup in the keyframe list, or 0 without one.
+int last_key_second(const MainForm& form) {
+    const ListBox& keys = form.List2;
+    return static_cast<int>(key_entry::time_of(keys.list(keys.list_count() - 1)).value_or(0));
 }
 
 struct FileId {
@@ -204,7 +203,7 @@ RenderResult render(const RenderOptions& options) {
                         "the session " + name + " holds fewer than two setups: it would not start");
         }
         form.execute.click();
-        if (!form.Timer2.enabled() && !options.duration) {
+        if (!form.sessionPlayer.running() && !options.duration) {
             return fail(2, "the session " + name + " ends before any sound");
         }
         max_frames = frame_of(form.List1.list_count() * kLongestSetupMs) + tail_frames;
@@ -310,7 +309,7 @@ RenderResult render(const RenderOptions& options) {
 
     std::vector<float> block(2 * kBlockFrames);
     long long done = 0;
-    bool transport_ended = false;
+    bool session_ended = false;
     for (;;) {
         if (options.interrupted && options.interrupted() != 0) return write_error(options.output);
         std::optional<std::int64_t> next = clock.next_due();
@@ -328,9 +327,8 @@ RenderResult render(const RenderOptions& options) {
         progress.update(done, end_frame, playing());
         if ((end_frame >= 0 && done >= end_frame) || !next) break;
         clock.run_next(*next);
-        // A session ends by switching the transport off.
-        if (!transport_ended && end_frame < 0 && !form.Timer2.enabled()) {
-            transport_ended = true;
+        if (!session_ended && end_frame < 0 && !form.sessionPlayer.running()) {
+            session_ended = true;
             end_frame = frame_of(clock.now_ms()) + tail_frames;
         }
     }

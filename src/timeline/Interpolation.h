@@ -4,6 +4,7 @@
 
 #include "controls/ListBox.h"
 #include "params/Panel.h"
+#include "timeline/Timeline.h"
 
 namespace qv {
 
@@ -15,9 +16,7 @@ public:
     struct Parts {
         Panel& panel;
         const ListBox& List2;
-        const float& playtime;
-        const float& curkeyidx;
-        const float& nextkeyidx;
+        const Timeline& timeline;
     };
 
     explicit Interpolation(Parts parts) : p_(parts) {}

@@ -42,7 +42,8 @@ void KeyframeStore::checkkey() {
     bool found = false;
     // The play time grows by float steps of 0.1 and only comes near a whole second
     // (2.9999993 after 30 steps): rounded to tenths, every second is met exactly once.
-    const double tenths = numbers::round_half_away(static_cast<double>(p_.playtime) * 10);
+    const double tenths =
+        numbers::round_half_away(static_cast<double>(p_.timeline.playtime()) * 10);
     for (int i = 0; i < p_.List2.list_count(); ++i) {
         const std::string& e = p_.List2.list(i);
         const std::optional<double> key_time = key_entry::time_of(e);
@@ -56,9 +57,7 @@ void KeyframeStore::checkkey() {
         for (int s = 0; s < params::kSwitchCount; ++s) {
             if (auto state = key_entry::switch_of(e, s)) p_.panel.ck(s).set_value(*state);
         }
-        p_.prevkeyidx = static_cast<float>(i - 1);
-        p_.curkeyidx = static_cast<float>(i);
-        p_.nextkeyidx = static_cast<float>(i + 1);
+        p_.timeline.met_key(i);
         found = true;
         // No break: a later entry of the same second is loaded over this one.
     }

@@ -8,6 +8,7 @@
 #include "controls/ScrollBar.h"
 #include "params/Panel.h"
 #include "timeline/Interpolation.h"
+#include "timeline/Timeline.h"
 
 namespace qv {
 
@@ -21,10 +22,7 @@ public:
         ScrollBar& time;
         ListBox& List2;
         PictureBox& Picture1;
-        const float& playtime;
-        float& prevkeyidx;
-        float& curkeyidx;
-        float& nextkeyidx;
+        Timeline& timeline;
         Interpolation& interpolation;
     };
 

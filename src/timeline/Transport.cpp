@@ -5,16 +5,6 @@
 
 namespace qv {
 
-namespace {
-
-// Shown when Play cannot open the sound device; `reason` is the device's own word.
-std::string sound_device_message(const std::string& reason) {
-    return "The sound device could not be opened (" + reason +
-           "). The time line goes on without sound; press Play to try again.";
-}
-
-}  // namespace
-
 void Transport::time_Change() {
     p_.Text2.set_text(numbers::value_to_text(p_.time.value()));
 }
@@ -28,34 +18,26 @@ void Transport::oneforward_Click() {
 }
 
 void Transport::nextkey_Click() {
-    jump_to_key(p_.nextkeyidx);
+    jump_to_key(p_.timeline.nextkeyidx());
 }
 
 void Transport::prevkey_Click() {
-    jump_to_key(p_.prevkeyidx);
+    jump_to_key(p_.timeline.prevkeyidx());
 }
 
 void Transport::jump_to_key(float position) {
     // Past either end of the list there is no entry, and the jump goes to second 0.
     const double second = key_entry::time_of(key_entry::at(p_.List2, position)).value_or(0.0);
     p_.time.set_value(static_cast<long>(numbers::round_half_even(second)));
-    p_.playtime = static_cast<float>(p_.time.value());
+    p_.timeline.set_playtime(static_cast<float>(p_.time.value()));
     p_.keys.checkkey();
 }
 
 void Transport::play_Click() {
     p_.Timer1.set_enabled(true);
     p_.Timer2.set_enabled(true);
-    // Without a device the time line and the views still run; unsaved keyframes and the
-    // session list must not be lost to a busy sound card. The next Play tries again.
-    if (!p_.toneOutput.InitSynth(p_.hWnd)) {
-        p_.report(sound_device_message(p_.toneOutput.failure()));
-    }
-    BuildNTable(p_.NTable);
+    p_.reopen_sound();
     p_.Timer1.set_interval(30);
-    for (int i = 0; i < 2; ++i) {
-        if (SoundBuffer* buffer = p_.toneOutput.channelBuffer(i)) buffer->Play();
-    }
     p_.keys.checkkey();
 }
 
@@ -71,21 +53,22 @@ void Transport::stop_Click() {
     p_.time.set_value(0);
     p_.Text2.set_text("0");
     p_.play.set_enabled(true);
-    p_.playtime = 0;
+    p_.timeline.set_playtime(0);
     p_.keys.checkkey();
 }
 
 void Transport::Timer2_Timer() {
-    p_.playtime = static_cast<float>(static_cast<double>(p_.playtime) + 0.1);
+    p_.timeline.advance();
     // Beyond 600 s the cursor refuses the value and keeps its last second.
-    p_.time.set_value(static_cast<long>(numbers::int_floor(p_.playtime)));
+    p_.time.set_value(static_cast<long>(numbers::int_floor(p_.timeline.playtime())));
     p_.Text2.set_text(numbers::value_to_text(p_.time.value()));
     p_.keys.checkkey();
 
     // Outside a session the time line ends with the cursor's range: the tick that reaches
     // 600.0 s still loads a keyframe at 600, then the transport holds as if paused.
-    const double tenths = numbers::round_half_away(static_cast<double>(p_.playtime) * 10);
-    if (p_.sessionflag != 1 && tenths >= kLastSecond * 10) {
+    const double tenths =
+        numbers::round_half_away(static_cast<double>(p_.timeline.playtime()) * 10);
+    if (!p_.in_session() && tenths >= kLastSecond * 10) {
         pause_Click();
         p_.time.set_value(kLastSecond);
         p_.Text2.set_text(numbers::value_to_text(kLastSecond));

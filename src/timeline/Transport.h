@@ -1,17 +1,15 @@
 #pragma once
 
 #include <functional>
-#include <string>
 #include <utility>
 
-#include "audio/modSynth_DX7.h"
 #include "controls/Button.h"
 #include "controls/ListBox.h"
 #include "controls/ScrollBar.h"
 #include "controls/TextBox.h"
 #include "controls/Timer.h"
-#include "synth/NTable.h"
 #include "timeline/KeyframeStore.h"
+#include "timeline/Timeline.h"
 
 namespace qv {
 
@@ -29,21 +27,21 @@ public:
         Button& play;
         Timer& Timer1;
         Timer& Timer2;
-        modSynth_DX7& toneOutput;
-        const WindowHandle& hWnd;
-        NTableArray& NTable;
         const ListBox& List2;
-        float& playtime;
-        const float& prevkeyidx;
-        const float& nextkeyidx;
-        const float& sessionflag;
+        Timeline& timeline;
         KeyframeStore& keys;
-        std::function<void(const std::string&)> report;
+        // Play opens the sound device anew and rebuilds the angle table.
+        std::function<void()> reopen_sound;
         // Stop restarts the AM and shift modulators from phase 0.
         std::function<void()> reset_modulator_phases;
+        // Within a session the time line does not stop at 600 s.
+        std::function<bool()> in_session;
     };
 
     explicit Transport(Parts parts) : p_(std::move(parts)) {}
+
+    // Whether the time line moves (Play or Run Sess, until Pause, Stop or its end).
+    bool running() const { return p_.Timer2.enabled(); }
 
     void time_Change();
     void oneback_Click();

@@ -21,7 +21,7 @@ protected:
         form.clrlist.click();
         for (const std::string& name : names) form.List1.add_item(name);
     }
-    bool running() { return form.sessionflag == 1; }
+    bool running() { return form.sessionPlayer.running(); }
 };
 
 TEST_F(SessionPlayerTest, SetupsFollowEachOtherAndTheSessionEndsAtZero) {
@@ -47,7 +47,7 @@ TEST_F(SessionPlayerTest, SetupsFollowEachOtherAndTheSessionEndsAtZero) {
     ticks(1);  // 5.1 s of B: the last entry is done
     EXPECT_FALSE(running());
     EXPECT_FALSE(form.Timer2.enabled());
-    EXPECT_EQ(form.playtime, 0.0f);
+    EXPECT_EQ(form.timeline.playtime(), 0.0f);
     EXPECT_EQ(form.time.value(), 0);
     EXPECT_EQ(text(30), "50");  // B at second 0
     EXPECT_EQ(form.panel.hsc(30).value(), 50);
@@ -77,8 +77,8 @@ TEST_F(SessionPlayerTest, OneEntryDoesNotStartEqualEntriesPlayAgainARestartBegin
     session({"B.qrv", "B.qrv"});
     form.execute.click();
     ticks(51);
-    EXPECT_EQ(form.sessionpos, 1.0f);
-    EXPECT_EQ(form.playtime, 0.0f);
+    EXPECT_EQ(form.sessionPlayer.position(), 1);
+    EXPECT_EQ(form.timeline.playtime(), 0.0f);
     ticks(51);
     EXPECT_FALSE(running());
     form.execute.click();
@@ -110,7 +110,7 @@ TEST_F(SessionPlayerTest, ALongRunOfEmptyOrMissingSetupsIsPassedWithoutNesting) 
     form.List1.add_item("B.qrv");
     on_small_stack([&] { form.execute.click(); });
     EXPECT_TRUE(running());
-    EXPECT_EQ(form.sessionpos, 10000.0f);
+    EXPECT_EQ(form.sessionPlayer.position(), 10000);
     EXPECT_EQ(form.Text1.text(), "B.qrv");
     EXPECT_EQ(text(30), "50");
     EXPECT_EQ(reports.size(), 5000u);
@@ -118,7 +118,7 @@ TEST_F(SessionPlayerTest, ALongRunOfEmptyOrMissingSetupsIsPassedWithoutNesting) 
     form.List1.remove_item(10000);  // now the run ends the session
     on_small_stack([&] { form.execute.click(); });
     EXPECT_FALSE(running());
-    EXPECT_EQ(form.playtime, 0.0f);
+    EXPECT_EQ(form.timeline.playtime(), 0.0f);
 }
 
 }  // namespace

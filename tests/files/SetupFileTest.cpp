@@ -64,7 +64,7 @@ TEST_F(SetupFileTest, LoadingReplacesTheKeysAndAppliesThemAtThePlayTime) {
     EXPECT_EQ(form.Text1.text(), "a.qrv");
     EXPECT_EQ(black_markers(), 2);  // the marker at 3 s was erased
     EXPECT_EQ(form.time.value(), 44);
-    EXPECT_EQ(form.playtime, 3.0f);
+    EXPECT_EQ(form.timeline.playtime(), 3.0f);
     // No key at 3 s: the recorded segment (positions 0 and 1) now names a's two keys.
     EXPECT_EQ(text(30), "13");
 

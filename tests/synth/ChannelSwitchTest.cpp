@@ -13,8 +13,8 @@ protected:
     // "L" or "R" for each ear that is off after the next tick.
     std::string off_after_tick() {
         tick();
-        return std::string(tone.leftBytes == filled(127) ? "L" : "") +
-               (tone.rightBytes == filled(127) ? "R" : "");
+        return std::string(form.engine.leftBytes == filled(127) ? "L" : "") +
+               (form.engine.rightBytes == filled(127) ? "R" : "");
     }
 };
 

@@ -45,7 +45,7 @@ TEST_F(TickTest, MissingSoundObjectsDoNotStopTheRestOfTheTick) {
     tick();
     EXPECT_EQ(recorder.calls, "V W0 W1 ");
     // The synthesis itself went on: the left buffer carries the raised partial.
-    EXPECT_NE(tone.leftBytes, filled(127));
+    EXPECT_NE(form.engine.leftBytes, filled(127));
     EXPECT_EQ(sc(24).value(), 50);
 }
 

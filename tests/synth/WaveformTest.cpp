@@ -24,18 +24,18 @@ TEST_F(WaveformTest, WorkedExampleOfTheLeftBuffer) {
     sc(0).set_value(100);
     hold(50, 50);  // shift offset -0.949668 at sc(8) = 15
     tick();
-    const std::vector<int> first(tone.leftBytes.begin(), tone.leftBytes.begin() + 6);
+    const std::vector<int> first(form.engine.leftBytes.begin(), form.engine.leftBytes.begin() + 6);
     EXPECT_EQ(first, (std::vector<int>{154, 141, 124, 107, 96, 94}));
     // 127 +- 33.3 at full amplitude of one partial.
-    EXPECT_EQ(largest(tone.leftBytes), 160);
-    EXPECT_EQ(*std::min_element(tone.leftBytes.begin(), tone.leftBytes.end()), 94);
+    EXPECT_EQ(largest(form.engine.leftBytes), 160);
+    EXPECT_EQ(*std::min_element(form.engine.leftBytes.begin(), form.engine.leftBytes.end()), 94);
 }
 
 TEST_F(WaveformTest, BytesBeyondTheRangeKeepTheirEarlierValueWhileTheViewShowsThem) {
     sc(0).set_value(100);
     hold(50, 50);
     tick();
-    const SampleArray before = tone.leftBytes;
+    const SampleArray before = form.engine.leftBytes;
     for (int k = 1; k < 4; ++k) sc(k).set_value(100);
     tick();
     int kept = 0;
@@ -43,7 +43,7 @@ TEST_F(WaveformTest, BytesBeyondTheRangeKeepTheirEarlierValueWhileTheViewShowsTh
         const double b = std::nearbyint(plotted(form.WF1PB, i) + 127.0);
         const bool outside = b < 0 || b > 255;
         kept += outside;
-        EXPECT_EQ(tone.leftBytes[std::size_t(i)], outside ? before[std::size_t(i)] : b) << i;
+        EXPECT_EQ(form.engine.leftBytes[std::size_t(i)], outside ? before[std::size_t(i)] : b) << i;
     }
     EXPECT_GT(kept, 0);
 }
@@ -54,7 +54,7 @@ TEST_F(WaveformTest, ViewsPlotEverySampleShadedFromGreenWithTheCarryIntoBlue) {
     for (int k = 0; k < 4; ++k) sc(k).set_value(100);
     hold(50, 50);
     tick(2);  // each tick clears the views before it plots
-    EXPECT_EQ(tone.rightBytes, filled(127));
+    EXPECT_EQ(form.engine.rightBytes, filled(127));
     Color brightest = 0;
     for (const PictureBox* view : {&form.WF1PB, &form.WF2PB, &form.WF3PB, &form.WF4PB}) {
         ASSERT_EQ(view->ops().size(), 180u);
@@ -82,8 +82,8 @@ TEST_F(WaveformTest, EqualSettingsOnBothSidesGiveEqualBuffers) {
         tx(30 + k).set_text(std::to_string(10 + 30 * k));
     }
     tick();
-    EXPECT_EQ(tone.leftBytes, tone.rightBytes);
-    EXPECT_NE(largest(tone.leftBytes), 127);
+    EXPECT_EQ(form.engine.leftBytes, form.engine.rightBytes);
+    EXPECT_NE(largest(form.engine.leftBytes), 127);
     for (int i = 0; i < 180; ++i) {
         ASSERT_EQ(plotted(form.WF1PB, i), plotted(form.WF2PB, i)) << i;
         ASSERT_EQ(plotted(form.WF3PB, i), plotted(form.WF4PB, i)) << i;
@@ -119,26 +119,26 @@ TEST_F(WaveformTest, PhasesComeFromTheTextsAndABadTextDropsThatPartialsShiftToo)
     sc(1).set_value(100);
     hold(0, 50);  // offset -0 for the left ear
     tick();
-    const SampleArray unshifted = tone.leftBytes;
+    const SampleArray unshifted = form.engine.leftBytes;
     sc(22).set_value(50);
     tick();
-    const SampleArray shifted = tone.leftBytes;
+    const SampleArray shifted = form.engine.leftBytes;
     ASSERT_NE(shifted, unshifted);
     tx(27).set_text("abc");
     tick();
-    EXPECT_EQ(tone.leftBytes, unshifted);
+    EXPECT_EQ(form.engine.leftBytes, unshifted);
     tx(27).set_text("0");
     tx(26).set_text("x");
     tick();
-    EXPECT_EQ(tone.leftBytes, shifted);
+    EXPECT_EQ(form.engine.leftBytes, shifted);
 
     tx(27).set_text("31");  // 2 radians
     tick();
-    const SampleArray at31 = tone.leftBytes;
+    const SampleArray at31 = form.engine.leftBytes;
     tx(27).set_text("-279");  // 2 - 20 radians: not a slider value, still a phase
     EXPECT_EQ(hsc(27).value(), 31);
     tick();
-    EXPECT_NE(tone.leftBytes, at31);
+    EXPECT_NE(form.engine.leftBytes, at31);
 }
 
 // With no step the sound is flat, and the shift offsets keep the modulator's sines: the
@@ -154,8 +154,8 @@ TEST_F(WaveformTest, ZeroStepKeepsTheModulatorSinesAsOffsets) {
     form.engine.shiftPhase = 1.0f;  // speeds 0: the phase stays
     tick();
     // a = sin(1), b = sin(0.5): 127 + sin(-a) x 100 / 3 and 127 + sin(b) x 100 / 3.
-    EXPECT_EQ(tone.leftBytes, filled(102));
-    EXPECT_EQ(tone.rightBytes, filled(142));
+    EXPECT_EQ(form.engine.leftBytes, filled(102));
+    EXPECT_EQ(form.engine.rightBytes, filled(142));
 }
 
 }  // namespace

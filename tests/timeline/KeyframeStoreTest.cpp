@@ -84,7 +84,8 @@ TEST_F(KeyframeStoreTest, HitLoadsTextsBeforeSwitchesAndRecordsTheSegment) {
     EXPECT_EQ(text(24), "10");
     EXPECT_EQ(form.panel.sc(24).value(), 100);
     EXPECT_EQ(form.panel.ck(0).value(), 1);
-    EXPECT_EQ(std::vector<float>({form.prevkeyidx, form.curkeyidx, form.nextkeyidx}),
+    EXPECT_EQ(std::vector<float>({form.timeline.prevkeyidx(), form.timeline.curkeyidx(),
+                                  form.timeline.nextkeyidx()}),
               (std::vector<float>{-1, 0, 1}));
     form.nextkey.click();  // second 5: "007" comes back as "7"
     EXPECT_EQ(text(3), "7");
@@ -95,7 +96,8 @@ TEST_F(KeyframeStoreTest, HitLoadsTextsBeforeSwitchesAndRecordsTheSegment) {
     form.time.set_value(0);
     form.nextkey.click();
     EXPECT_EQ(text(30), "70");
-    EXPECT_EQ(std::vector<float>({form.prevkeyidx, form.curkeyidx, form.nextkeyidx}),
+    EXPECT_EQ(std::vector<float>({form.timeline.prevkeyidx(), form.timeline.curkeyidx(),
+                                  form.timeline.nextkeyidx()}),
               (std::vector<float>{1, 2, 3}));
 }
 

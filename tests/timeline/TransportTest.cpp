@@ -13,7 +13,7 @@ protected:
     std::string shown() {
         std::ostringstream s;
         s << std::setprecision(8) << form.time.value() << " '" << form.Text2.text() << "' "
-          << form.playtime << " " << text(30) << (form.Timer2.enabled() ? " run" : "");
+          << form.timeline.playtime() << " " << text(30) << (form.Timer2.enabled() ? " run" : "");
         return s.str();
     }
 };
@@ -39,7 +39,7 @@ TEST_F(TransportTest, NextAndPrevKeyWalkTheKeysAndFallToZeroPastTheEnds) {
         (press == 'n' ? form.nextkey : form.prevkey).click();
         const int second = form.time.value();
         walk += std::to_string(second) + (second ? "=" + text(30) : "") + " ";
-        EXPECT_EQ(form.playtime, float(second));
+        EXPECT_EQ(form.timeline.playtime(), float(second));
         EXPECT_EQ(form.Text2.text(), std::to_string(second));
     }
     // Prev Key at the start goes to the first key: the segment there is 0, 0, 0.
@@ -57,7 +57,7 @@ TEST_F(TransportTest, CursorStepsMoveOnlyTheCursorAndPlayContinuesFromThePlayTim
     form.play.click();
     ticks(1);
     EXPECT_EQ(form.time.value(), 10);
-    EXPECT_FLOAT_EQ(form.playtime, 10.1f);
+    EXPECT_FLOAT_EQ(form.timeline.playtime(), 10.1f);
     form.stop.click();
     form.oneback.click();
     EXPECT_EQ(form.time.value(), 0);

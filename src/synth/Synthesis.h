@@ -1,0 +1,92 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "controls/Control.h"
+#include "synth/NTable.h"
+
+// The arithmetic of the synthesis tick, as functions of the values the tick reads from the
+// controls: the modulators, the channel switching, the waveforms, the rates and the pans.
+// Everything is in the numbers the program keeps (32-bit floats where it stores one,
+// doubles between) and rounds as it rounds, so that the tick built on these functions
+// gives the very bytes it always gave. SynthTick reads the controls and writes them back.
+namespace qv::synth {
+
+inline constexpr int kSamples = 180;
+// The rest level of an unsigned 8-bit sample.
+inline constexpr int kRest = 127;
+// Frequency ratios of the four sine partials of each ear to its fundamental.
+inline constexpr std::array<double, 4> kPartialRatio = {1, 1.333, 1.666, 1.999};
+
+// The primary buffer's volume in hundredths of a decibel for " Vol": -10000 (silence) at
+// 0, then -990 upwards.
+std::int32_t master_level(int vol);
+
+// Angle per sample index: the buffer's, for `freq` turns of the fundamental in one loop,
+// and the one-turn view's.
+struct AngleSteps {
+    float sound;
+    float view;
+};
+AngleSteps angle_steps(int freq);
+
+// The modulator phases and the switching count move on by one tick; above 9000 each starts
+// again from 0.
+float next_am_phase(float amPhase, int amSpeed);
+float next_shift_phase(float shiftPhase, int shiftSpeed, int amSpeed, int shiftSync);
+float next_switch_tick(float switchTick);
+
+// Where the AM modulator puts the ears' amplitudes, rounded; the slider may refuse it.
+long am_left(int base, int depth, double amPhase);
+long am_right(int base, int depth, double amPhase, int offset);
+
+// Whether each ear is switched off on this tick.
+struct SwitchedOff {
+    bool left;
+    bool right;
+};
+SwitchedOff switched_off(float switchTick, int speed, int offset, int left_on, int right_on);
+
+// The shift modulator's sines and where it puts the shift sliders, rounded.
+double shift_sine_left(double shiftPhase);
+double shift_sine_right(double shiftPhase, int offset);
+long shift_left(double sine, int depth);
+long shift_right(double sine, int depth);
+// An ear's waveform shift: its shift slider's value over the angle step, or with no step
+// (Freq at 0) the modulator's sine as it stands.
+double shift_offset_left(double sine, int shift, float step);
+double shift_offset_right(double sine, int shift, float step);
+
+// A partial's phase from the number in its phase text and the ear's shift.
+double phase_left(double shift_offset, double text_value);
+double phase_right(double shift_offset, double text_value);
+
+// Playback rates in samples per second: the left ear's, and the right ear's before it is
+// rounded (" Diff" lower, plus "DiffSync" percent of the AM speed).
+struct Rates {
+    std::int32_t left;
+    double right;
+};
+Rates playback_rates(int tune, int diff, int diffSync, int amSpeed);
+std::int32_t rounded_rate(double rate);
+// The left ear's pan for " Pan" in hundredths of a decibel; the right ear's is its negative.
+std::int32_t pan(int pan_value);
+
+// One ear's values at each sample index: `sound` is played and drawn in the buffer view,
+// `view` is drawn in the one-turn view.
+struct EarWave {
+    std::array<float, kSamples> sound;
+    std::array<float, kSamples> view;
+};
+// `sign` is -1 for the left ear, which subtracts its phases in the sound and adds them in
+// the view, and +1 for the right ear, which does the opposite.
+EarWave ear_wave(const std::array<int, 4>& partials, int amplitude, AngleSteps steps,
+                 const std::array<double, 4>& phases, double sign, const NTableArray& NTable);
+
+// The colour of a view's point for a value: green, shading towards yellow.
+Color point_color(float v);
+// Stores a sample as a byte; a value beyond 0..255 leaves the byte as it was.
+void store_byte(std::uint8_t& target, float sample);
+
+}  // namespace qv::synth
