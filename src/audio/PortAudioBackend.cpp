@@ -4,7 +4,10 @@
 #include <jack/jack.h>
 #include <portaudio.h>
 
+#include <atomic>
+#include <chrono>
 #include <mutex>
+#include <thread>
 
 namespace qv {
 namespace {
@@ -43,11 +46,18 @@ std::string error_text(PaError error) {
     return Pa_GetErrorText(error);
 }
 
+// The sound fades in when the stream starts and out before it ends, so that neither is a
+// step in the waveform.
+constexpr double kFadeSeconds = 0.010;
+// How long the end of a stream may take to be heard before it is cut off: the fade and
+// what the device still holds, or nothing at all from a device that has gone away.
+constexpr auto kDrainLimit = std::chrono::milliseconds(100);
+
 class PortAudioDevice final : public SoundDevice {
 public:
     // Takes over the PortAudio session that found the device.
     PortAudioDevice(PaDeviceIndex index, const PaDeviceInfo& info)
-        : SoundDevice(info.defaultSampleRate),
+        : SoundDevice(info.defaultSampleRate, 0.0f),
           index_(index),
           latency_(info.defaultLowOutputLatency) {}
     ~PortAudioDevice() override { close(); }
@@ -61,8 +71,9 @@ public:
         // The mixer already holds every sample within full scale.
         PaError result =
             Pa_OpenStream(&stream_, nullptr, &output, output_rate(), paFramesPerBufferUnspecified,
-                          paClipOff | paDitherOff, &PortAudioDevice::mix, &mixer());
+                          paClipOff | paDitherOff, &PortAudioDevice::mix, this);
         if (result == paNoError) {
+            mixer().fade_to(1.0f, kFadeSeconds);
             result = Pa_StartStream(stream_);
             if (result != paNoError) Pa_CloseStream(stream_);
         }
@@ -76,8 +87,19 @@ public:
 
     void close() override {
         if (stream_) {
-            // Abort rather than drain: the next stream follows with only a short gap.
-            Pa_AbortStream(stream_);
+            // The callback ends the stream once the fade is through, and PortAudio plays
+            // out what it holds; a device that no longer asks for sound is cut off.
+            mixer().fade_to(0.0f, kFadeSeconds);
+            closing_.store(true, std::memory_order_release);
+            const auto limit = std::chrono::steady_clock::now() + kDrainLimit;
+            while (Pa_IsStreamActive(stream_) == 1 && std::chrono::steady_clock::now() < limit) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            }
+            if (Pa_IsStreamActive(stream_) == 1) {
+                Pa_AbortStream(stream_);
+            } else {
+                Pa_StopStream(stream_);
+            }
             Pa_CloseStream(stream_);
             stream_ = nullptr;
         }
@@ -89,15 +111,18 @@ public:
 
 private:
     static int mix(const void*, void* output, unsigned long frames, const PaStreamCallbackTimeInfo*,
-                   PaStreamCallbackFlags, void* mixer) {
-        static_cast<ToneMixer*>(mixer)->render_block(static_cast<float*>(output), frames);
-        return paContinue;
+                   PaStreamCallbackFlags, void* device) {
+        auto& self = *static_cast<PortAudioDevice*>(device);
+        self.mixer().render_block(static_cast<float*>(output), frames);
+        const bool done = self.closing_.load(std::memory_order_acquire) && self.mixer().faded_out();
+        return done ? paComplete : paContinue;
     }
 
     PaDeviceIndex index_;
     PaTime latency_;
     PaStream* stream_ = nullptr;
     bool session_ = true;
+    std::atomic<bool> closing_{false};
 };
 
 }  // namespace

@@ -6,10 +6,12 @@
 
 namespace qv {
 
-// An opened output device with the mixer that feeds it at the device's own rate.
+// An opened output device with the mixer that feeds it at the device's own rate. A device
+// that fades in starts its mixer's gain stage at silence.
 class SoundDevice {
 public:
-    explicit SoundDevice(double output_rate) : mixer_(output_rate) {}
+    explicit SoundDevice(double output_rate, float initial_gain = 1.0f)
+        : mixer_(output_rate, initial_gain) {}
     virtual ~SoundDevice() = default;
     SoundDevice(const SoundDevice&) = delete;
     SoundDevice& operator=(const SoundDevice&) = delete;

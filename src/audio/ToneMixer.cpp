@@ -41,13 +41,48 @@ Lanes clamped(Lanes v) {
 
 }  // namespace
 
-ToneMixer::ToneMixer(double output_rate) : output_rate_(output_rate) {
+ToneMixer::ToneMixer(double output_rate, float initial_gain)
+    : output_rate_(output_rate),
+      glide_frames_(static_cast<std::uint32_t>(std::lround(kGlideSeconds * output_rate))),
+      faded_out_(initial_gain == 0.0f) {
     // Build the kernel tables here, on the UI thread, not in the first audio block.
     LoopKernel::instance();
+    fade_.now = fade_.target = initial_gain;
+}
+
+void ToneMixer::Glide::start(float to, std::uint32_t frames) {
+    target = to;
+    left = frames;
+    if (frames == 0) {
+        now = to;
+    } else {
+        step = (to - now) / static_cast<float>(frames);
+    }
+}
+
+void ToneMixer::fade_to(float gain, double seconds) {
+    Fade& fade = fades_.back();
+    fade.serial = ++fades_sent_;
+    fade.gain = gain;
+    fade.frames = static_cast<std::uint32_t>(std::lround(std::max(0.0, seconds) * output_rate_));
+    fades_.publish();
+}
+
+void ToneMixer::apply_fade(float* left, float* right, std::size_t count) {
+    if (fade_.left == 0 && fade_.now == 1.0f) return;
+    for (std::size_t i = 0; i < count; ++i) {
+        const float gain = fade_.next();
+        left[i] *= gain;
+        right[i] *= gain;
+    }
 }
 
 void ToneMixer::render_block(float* out, std::size_t frames) noexcept {
     const MixState& state = states_.latest();
+    if (const Fade& fade = fades_.latest(); fade.serial != fades_seen_) {
+        fades_seen_ = fade.serial;
+        fade_.start(fade.gain, fade.frames);
+    }
 
     struct Plan {
         std::uint64_t step = 0;
@@ -63,14 +98,21 @@ void ToneMixer::render_block(float* out, std::size_t frames) noexcept {
             continue;
         }
         if (!voice.playing) {
+            // A voice begins at its gains; only changes while it plays glide.
             voice.playing = true;
             voice.reader.restart();
+            voice.left.start(loop.left_gain, 0);
+            voice.right.start(loop.right_gain, 0);
         }
+        if (loop.left_gain != voice.left.target) voice.left.start(loop.left_gain, glide_frames_);
+        if (loop.right_gain != voice.right.target)
+            voice.right.start(loop.right_gain, glide_frames_);
         const double ratio = static_cast<double>(loop.rate) / output_rate_;
         plans[v].step =
             static_cast<std::uint64_t>(std::llround(std::ldexp(ratio, LoopReader::kFractionBits)));
         plans[v].scale = std::min(1.0, kFastest / ratio);
-        plans[v].audible = loop.left_gain != 0.0f || loop.right_gain != 0.0f;
+        plans[v].audible = loop.left_gain != 0.0f || loop.right_gain != 0.0f ||
+                           voice.left.now != 0.0f || voice.right.now != 0.0f;
         if (plans[v].audible) {
             voice.reader.load(loop.bytes);
         } else {
@@ -86,15 +128,24 @@ void ToneMixer::render_block(float* out, std::size_t frames) noexcept {
         alignas(32) float right[kChunk] = {};
         for (std::size_t v = 0; v < voices_.size(); ++v) {
             if (!voices_[v].playing || !plans[v].audible) continue;
-            voices_[v].reader.read(plans[v].step, plans[v].scale, mono, count);
-            const float gain_left = state.voices[v].left_gain;
-            const float gain_right = state.voices[v].right_gain;
+            Voice& voice = voices_[v];
+            voice.reader.read(plans[v].step, plans[v].scale, mono, count);
+            if (voice.left.left > 0 || voice.right.left > 0) {
+                for (std::size_t i = 0; i < count; ++i) {
+                    left[i] += mono[i] * voice.left.next();
+                    right[i] += mono[i] * voice.right.next();
+                }
+                continue;
+            }
+            const float gain_left = voice.left.now;
+            const float gain_right = voice.right.now;
             for (std::size_t i = 0; i < count; i += kLanes) {
                 const Lanes m = lanes_at(mono + i);
                 store(left + i, lanes_at(left + i) + m * gain_left);
                 store(right + i, lanes_at(right + i) + m * gain_right);
             }
         }
+        apply_fade(left, right, count);
         float* frame = out + done * 2;
         std::size_t i = 0;
         for (; i + kLanes <= count; i += kLanes) {
@@ -109,6 +160,7 @@ void ToneMixer::render_block(float* out, std::size_t frames) noexcept {
             frame[2 * i + 1] = std::clamp(right[i], -1.0f, 1.0f);
         }
     }
+    faded_out_.store(fade_.left == 0 && fade_.now == 0.0f, std::memory_order_release);
 }
 
 }  // namespace qv

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -15,13 +16,27 @@ namespace qv {
 // rendered to a file is what is heard.
 //
 // One thread publishes states (the UI thread), one other thread renders blocks; a block
-// mixes the state that was newest when it began, so a change of rate, pan, volume or
-// content takes effect at the next block, a change of rate as a step.
+// mixes the state that was newest when it began, so a change of rate or content takes
+// effect at the next block, a change of rate as a step. A change of volume or pan glides
+// over kGlideSeconds from there instead, so that it is no step in the waveform.
+//
+// After the mix, one gain stage fades the whole output: the live device fades in when it
+// opens and out before it closes, and the player fades to silence at its ends.
 class ToneMixer {
 public:
-    explicit ToneMixer(double output_rate);
+    static constexpr double kGlideSeconds = 0.005;
+
+    // `initial_gain` is where the gain stage stands before any fade: 1 for an output that
+    // starts at once, 0 for one that fades in.
+    explicit ToneMixer(double output_rate, float initial_gain = 1.0f);
 
     double output_rate() const { return output_rate_; }
+
+    // UI thread: the gain stage glides in a straight line from where it stands to `gain`
+    // over `seconds` (at once for 0).
+    void fade_to(float gain, double seconds);
+    // Whether the gain stage has come to rest at silence.
+    bool faded_out() const { return faded_out_.load(std::memory_order_acquire); }
 
     // UI thread: fill the whole state, then publish it.
     MixState& next_state() { return states_.back(); }
@@ -34,14 +49,45 @@ public:
     void render_block(float* out, std::size_t frames) noexcept;
 
 private:
+    // A gain that glides to its target in equal steps, one a frame.
+    struct Glide {
+        float now = 0.0f;
+        float target = 0.0f;
+        float step = 0.0f;
+        std::uint32_t left = 0;  // frames until the target
+
+        void start(float to, std::uint32_t frames);
+        float next() {
+            if (left == 0) return now;
+            now = --left == 0 ? target : now + step;
+            return now;
+        }
+    };
     struct Voice {
         LoopReader reader;
         bool playing = false;
+        Glide left;
+        Glide right;
+    };
+    struct Fade {
+        std::uint32_t serial = 0;
+        float gain = 1.0f;
+        std::uint32_t frames = 0;
     };
 
+    // The gain stage over one chunk of both sides.
+    void apply_fade(float* left, float* right, std::size_t count);
+
     double output_rate_;
+    std::uint32_t glide_frames_;
     LatestState<MixState> states_;
     std::array<Voice, 2> voices_{};
+
+    LatestState<Fade> fades_;
+    std::uint32_t fades_sent_ = 0;  // UI thread
+    std::uint32_t fades_seen_ = 0;  // mixing thread
+    Glide fade_;
+    std::atomic<bool> faded_out_;
 };
 
 }  // namespace qv

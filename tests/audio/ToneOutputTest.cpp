@@ -9,6 +9,8 @@ namespace {
 
 // Whole loops at both 9000 Hz and 8000 Hz, so that levels measured over them are exact.
 constexpr std::size_t kWholeLoops = 8592;
+// Volume and pan glide for 5 ms (240 frames) after each change.
+constexpr std::size_t kGlide = 240;
 
 TEST(ToneOutput, ToneSoundsAtRateTimesTurnsOver179FromTheNextBlock) {
     OfflineTone out;
@@ -40,20 +42,24 @@ TEST(ToneOutput, PanLowersTheFarSideAndVolumeScalesBothInHundredthsOfADecibel) {
     for (const Case& c : cases) {
         ASSERT_TRUE(out.channel(0).SetPan(c.pan));
         ASSERT_TRUE(out.primary().SetVolume(c.volume));
+        out.pull(kGlide);
         const auto frames = out.pull(kWholeLoops);
         EXPECT_NEAR(db(rms(side(frames, 0)) / full), c.left, 0.001) << c.pan << " " << c.volume;
         EXPECT_NEAR(db(rms(side(frames, 1)) / full), c.right, 0.001) << c.pan << " " << c.volume;
     }
     // At the ends of the ranges silence is exact, not just 100 dB down.
     ASSERT_TRUE(out.channel(0).SetPan(-10000));
+    out.pull(kGlide);
     EXPECT_TRUE(all_zero(side(out.pull(kWholeLoops), 1)));
     ASSERT_TRUE(out.primary().SetVolume(-10000));
+    out.pull(kGlide);
     EXPECT_TRUE(all_zero(out.pull(kWholeLoops)));
     // The other channel buffer keeps its own pan, in the middle; silence by volume does
     // not stop the loops.
     out.tone.WriteChannel(1, sine_loop(15));
     out.channel(1).SetFrequency(9000);
     ASSERT_TRUE(out.primary().SetVolume(0));
+    out.pull(kGlide);
     EXPECT_NEAR(db(rms(side(out.pull(kWholeLoops), 1)) / full), 0.0, 0.001);
 }
 
