@@ -60,6 +60,11 @@ public:
 
     const std::filesystem::path& directory() const { return directory_; }
 
+    // Whether someone may be listening: the tone is audible (the master volume above
+    // silence: it sounds whether or not the transport plays) or the time line runs. The
+    // window keeps the desktop from suspending meanwhile.
+    bool keeps_awake() const { return transport.running() || panel.sc(P::Vol).value() > 0; }
+
     // Calls visit(control, name, index) for every control of the window, from the bottom
     // of the stacking order to the top (frames and titles under everything, the splash
     // over everything). `index` is the element index within a control array (sc, hsc, tx,

@@ -8,7 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMessageBox>
+#include <QTimer>
 #include <QPainter>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -292,7 +292,13 @@ private:
 }  // namespace
 
 MainWindow::MainWindow(MainForm& form, QWidget* parent)
-    : QWidget(parent), form_(form), background_(skin::background()) {
+    : QWidget(parent),
+      form_(form),
+      background_(skin::background()),
+      report_box_(new ReportBox(this)),
+      media_(new MediaControls(form, *this)),
+      inhibitor_(new SleepInhibitor(this)),
+      desktop_timer_(new QTimer(this)) {
     setWindowTitle(QString::fromUtf8(MainForm::kCaption));
     setWindowIcon(skin::window_icon());
     setFixedSize(to_pixels(MainForm::kClientWidth), to_pixels(MainForm::kClientHeight));
@@ -311,7 +317,16 @@ MainWindow::MainWindow(MainForm& form, QWidget* parent)
     if (auto* about = dynamic_cast<PictureView*>(control_widget(QStringLiteral("about")))) {
         about->set_picture(skin::splash());
     }
-    form_.on_report = [this](const std::string& message) { show_report(message); };
+    form_.on_report = [this](const std::string& message) { report_box_->add(message); };
+    // A few times a second is soon enough for the desktop, and costs nothing.
+    connect(desktop_timer_, &QTimer::timeout, this, &MainWindow::tell_desktop);
+    desktop_timer_->start(250);
+    tell_desktop();
+}
+
+void MainWindow::tell_desktop() {
+    media_->refresh();
+    inhibitor_->set_wanted(!unloaded_ && form_.keeps_awake());
 }
 
 MainWindow::~MainWindow() {
@@ -332,22 +347,11 @@ void MainWindow::paintEvent(QPaintEvent*) {
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (!unloaded_) {
         unloaded_ = true;
+        desktop_timer_->stop();
+        inhibitor_->let_go();
         form_.Form_Unload();
     }
     event->accept();
-}
-
-void MainWindow::show_report(const std::string& message) {
-    // Shown with show(), not exec(): no nested event loop, so the timers keep their rhythm
-    // and no handler runs inside the one that reported.
-    if (!report_box_) {
-        report_box_ =
-            new QMessageBox(QMessageBox::Warning, windowTitle(), {}, QMessageBox::Ok, this);
-        report_box_->setWindowModality(Qt::NonModal);
-    }
-    report_box_->setText(to_qt(message));
-    report_box_->show();
-    report_box_->raise();
 }
 
 }  // namespace qv

@@ -4,8 +4,11 @@
 #include <QWidget>
 
 #include "app/MainForm.h"
+#include "gui/MediaControls.h"
+#include "gui/ReportBox.h"
+#include "gui/SleepInhibitor.h"
 
-class QMessageBox;
+class QTimer;
 
 namespace qv {
 
@@ -21,17 +24,23 @@ public:
 
     // The widget of a control by the form's name: "sc(12)", "List1".
     QWidget* control_widget(const QString& name) const;
+    ReportBox* reports() const { return report_box_; }
+    MediaControls* media_controls() const { return media_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void show_report(const std::string& message);
+    // What the desktop is told: the media controls' state and whether to stay awake.
+    void tell_desktop();
 
     MainForm& form_;
     QImage background_;
-    QMessageBox* report_box_ = nullptr;
+    ReportBox* report_box_;
+    MediaControls* media_;
+    SleepInhibitor* inhibitor_;
+    QTimer* desktop_timer_;
     bool unloaded_ = false;
 };
 

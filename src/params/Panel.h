@@ -23,7 +23,9 @@ public:
 
     // Parameter k's slider: sc(k) for k 0..25, hsc(k) for k 26..37.
     ScrollBar& bar(int k) { return *bars_[static_cast<std::size_t>(k)]; }
+    const ScrollBar& bar(int k) const { return *bars_[static_cast<std::size_t>(k)]; }
     ScrollBar& sc(int k) { return bar(k); }
+    const ScrollBar& sc(int k) const { return bar(k); }
     ScrollBar& hsc(int k) { return bar(k); }
     TextBox& tx(int k) { return *texts_[static_cast<std::size_t>(k)]; }
     CheckBox& ck(int i) { return *switches_[static_cast<std::size_t>(i)]; }

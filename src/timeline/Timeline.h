@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 namespace qv {
 
 // The time line's state: the play time, and the positions in the keyframe list of the keys
@@ -17,7 +19,12 @@ public:
     // so that the time only comes near whole seconds (2.9999993 after 30 ticks).
     void advance() { playtime_ = static_cast<float>(static_cast<double>(playtime_) + 0.1); }
     // Stop, a jump to a key's second, a session's next setup.
-    void set_playtime(float seconds) { playtime_ = seconds; }
+    void set_playtime(float seconds) {
+        playtime_ = seconds;
+        if (on_jump) on_jump();
+    }
+    // Told when the play time jumps rather than runs on (the desktop's media controls).
+    std::function<void()> on_jump;
     // The play time met the keyframe at list position `i` exactly.
     void met_key(int i) {
         prevkeyidx_ = static_cast<float>(i - 1);
