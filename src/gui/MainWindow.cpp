@@ -8,10 +8,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QTimer>
 #include <QPainter>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <cmath>
 #include <functional>
 #include <string_view>

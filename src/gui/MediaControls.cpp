@@ -28,8 +28,9 @@ MediaControls::MediaControls(MainForm& form, QWidget& window)
     connect(this, &MediaControls::seeked, player, &MediaPlayer::Seeked);
     if (!bus.registerObject(kPath, this)) return;
     // A second window takes a name of its own.
-    for (QString name : {QStringLiteral("org.mpris.MediaPlayer2.quorvane"),
-                         QStringLiteral("org.mpris.MediaPlayer2.quorvane.instance%1").arg(getpid())}) {
+    for (QString name :
+         {QStringLiteral("org.mpris.MediaPlayer2.quorvane"),
+          QStringLiteral("org.mpris.MediaPlayer2.quorvane.instance%1").arg(getpid())}) {
         if (bus.registerService(name)) {
             service_ = name;
             break;
@@ -44,7 +45,7 @@ MediaControls::MediaControls(MainForm& form, QWidget& window)
 
 void MediaControls::follow_track() {
     const QString title = QString::fromStdString(form.sessionPlayer.running() ? form.Text3.text()
-                                                                             : form.Text1.text());
+                                                                              : form.Text1.text());
     if (title != title_) {
         title_ = title;
         ++track_;
@@ -63,20 +64,22 @@ QString MediaControls::playback_status() const {
 
 QVariantMap MediaControls::metadata() const {
     QVariantMap data;
-    data[QStringLiteral("mpris:trackid")] =
-        QVariant::fromValue(QDBusObjectPath(QStringLiteral("/org/quorvane/Quorvane/Track/%1").arg(track_)));
+    data[QStringLiteral("mpris:trackid")] = QVariant::fromValue(
+        QDBusObjectPath(QStringLiteral("/org/quorvane/Quorvane/Track/%1").arg(track_)));
     data[QStringLiteral("xesam:title")] = title_;
     // A setup plays to just after its last key; a session's length shows only as it plays.
     const ListBox& keys = form.List2;
     const double last = key_entry::time_of(keys.list(keys.list_count() - 1)).value_or(0);
     if (!form.sessionPlayer.running() && last > 0) {
-        data[QStringLiteral("mpris:length")] = static_cast<qlonglong>(std::lround((last + 0.1) * kMicroseconds));
+        data[QStringLiteral("mpris:length")] =
+            static_cast<qlonglong>(std::lround((last + 0.1) * kMicroseconds));
     }
     return data;
 }
 
 qlonglong MediaControls::position() const {
-    return static_cast<qlonglong>(std::llround(static_cast<double>(form.timeline.playtime()) * kMicroseconds));
+    return static_cast<qlonglong>(
+        std::llround(static_cast<double>(form.timeline.playtime()) * kMicroseconds));
 }
 
 QVariantMap MediaControls::player_properties() const {
@@ -99,13 +102,15 @@ void MediaControls::refresh() {
     }
     if (changed.isEmpty()) return;
     announced_ = now;
-    QDBusMessage signal = QDBusMessage::createSignal(
-        kPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("PropertiesChanged"));
+    QDBusMessage signal =
+        QDBusMessage::createSignal(kPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+                                   QStringLiteral("PropertiesChanged"));
     signal << kPlayerInterface << changed << QStringList();
     QDBusConnection::sessionBus().send(signal);
 }
 
-MediaRoot::MediaRoot(MediaControls& controls) : QDBusAbstractAdaptor(&controls), controls_(controls) {}
+MediaRoot::MediaRoot(MediaControls& controls)
+    : QDBusAbstractAdaptor(&controls), controls_(controls) {}
 
 void MediaRoot::Raise() {
     controls_.window.show();
@@ -113,12 +118,16 @@ void MediaRoot::Raise() {
     controls_.window.activateWindow();
 }
 
-void MediaRoot::Quit() { controls_.window.close(); }
+void MediaRoot::Quit() {
+    controls_.window.close();
+}
 
 MediaPlayer::MediaPlayer(MediaControls& controls)
     : QDBusAbstractAdaptor(&controls), controls_(controls) {}
 
-double MediaPlayer::volume() const { return controls_.form.panel.sc(P::Vol).value() / 100.0; }
+double MediaPlayer::volume() const {
+    return controls_.form.panel.sc(P::Vol).value() / 100.0;
+}
 
 void MediaPlayer::set_volume(double volume) {
     if (!std::isfinite(volume)) return;

@@ -21,7 +21,9 @@ constexpr int kCloseTimeoutMs = 500;
 
 }  // namespace
 
-SleepInhibitor::~SleepInhibitor() { let_go(); }
+SleepInhibitor::~SleepInhibitor() {
+    let_go();
+}
 
 void SleepInhibitor::let_go() {
     wanted_ = false;
@@ -51,17 +53,17 @@ void SleepInhibitor::ask(const QDBusMessage& call, Held from) {
 void SleepInhibitor::ask_portal() {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) return;
-    QDBusMessage call =
-        QDBusMessage::createMethodCall(kPortal, QStringLiteral("/org/freedesktop/portal/desktop"),
-                                       QStringLiteral("org.freedesktop.portal.Inhibit"),
-                                       QStringLiteral("Inhibit"));
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        kPortal, QStringLiteral("/org/freedesktop/portal/desktop"),
+        QStringLiteral("org.freedesktop.portal.Inhibit"), QStringLiteral("Inhibit"));
     call << QString() << kSuspend << QVariantMap{{QStringLiteral("reason"), kReason}};
     ask(call, Held::Portal);
 }
 
 void SleepInhibitor::ask_power_management() {
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        kPowerManagement, kPowerManagementPath, kPowerManagementInterface, QStringLiteral("Inhibit"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(kPowerManagement, kPowerManagementPath,
+                                       kPowerManagementInterface, QStringLiteral("Inhibit"));
     call << QStringLiteral("Quorvane") << kReason;
     ask(call, Held::PowerManagement);
 }
@@ -91,8 +93,9 @@ void SleepInhibitor::release(bool wait) {
                                               QStringLiteral("org.freedesktop.portal.Request"),
                                               QStringLiteral("Close"));
     } else if (held_ == Held::PowerManagement) {
-        call = QDBusMessage::createMethodCall(kPowerManagement, kPowerManagementPath,
-                                              kPowerManagementInterface, QStringLiteral("UnInhibit"));
+        call =
+            QDBusMessage::createMethodCall(kPowerManagement, kPowerManagementPath,
+                                           kPowerManagementInterface, QStringLiteral("UnInhibit"));
         call << cookie_;
     } else {
         return;  // nothing held; an answer still on its way is let go when it comes
