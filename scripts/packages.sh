@@ -11,10 +11,12 @@ libsamplerate0-dev libsndfile1-dev libcli11-dev libgtest-dev libgmock-dev libben
 # measures a long render's peak memory; sndfile-programs reads rendered files back with
 # libsndfile; clang and its runtime libraries (libFuzzer, the sanitizers) build the
 # sanitizer and fuzz runs, and llvm brings the symbolizer that puts file names and lines
-# into their reports; clang-format checks the layout of every C++ file.
+# into their reports; clang-format checks the layout of every C++ file; dbus-daemon,
+# dbus-bin and Debian's Python with its D-Bus bindings give the window a private session
+# bus with stand-ins for the desktop's services.
 TEST_PACKAGES="xvfb xauth pulseaudio pulseaudio-utils libasound2-plugins sox xdotool imagemagick
 desktop-file-utils appstream groff-base time sndfile-programs clang clang-format libclang-rt-dev
-llvm"
+llvm dbus-daemon dbus-bin python3 python3-dbus python3-gi"
 
 # Installs those of the named packages that are missing, with `sudo` unless root.
 ensure_packages() {
