@@ -17,6 +17,7 @@ public:
         enum class Kind { Point, Line } kind;
         float x1, y1, x2, y2;
         Color color;
+        bool operator==(const Op&) const = default;
     };
 
     PictureBox(float scale_width, float scale_height)

@@ -57,13 +57,38 @@ void sync_state(const Control& control, QWidget* widget) {
     if (widget->isEnabled() != control.enabled()) widget->setEnabled(control.enabled());
 }
 
+// The control's own colours where it has them, the desktop's otherwise; and a text that
+// stays readable when the two meet badly, as a dark desktop's light text on a control that
+// keeps its light background, or on the brushed metal under a label (`on_skin`).
 void apply_colors(QWidget* widget, const Control& control, QPalette::ColorRole fore,
-                  QPalette::ColorRole back) {
+                  QPalette::ColorRole back, bool on_skin = false) {
     const QPalette desktop = QApplication::palette();
     QPalette palette = widget->palette();
     if (auto color = resolve_color(control.fore_color, desktop)) palette.setColor(fore, *color);
     if (auto color = resolve_color(control.back_color, desktop)) palette.setColor(back, *color);
+    const QColor under = on_skin ? QColor(kSkinShade) : palette.color(back);
+    if (contrast(palette.color(fore), under) < 3.0) {
+        // A colour the control names is kept; one that came from the desktop gives way.
+        const bool fore_named = control.fore_color >= 0;
+        const bool back_named = on_skin || control.back_color >= 0;
+        if (fore_named && !back_named) {
+            palette.setColor(back, black_or_white(palette.color(fore)));
+        } else {
+            palette.setColor(fore, black_or_white(under));
+        }
+    }
     widget->setPalette(palette);
+}
+
+// A caption wider than its control would be cut off: its font steps down until it fits.
+void fit_caption(QWidget* widget, const QString& caption, int frame) {
+    QFont font = widget->font();
+    constexpr int kSmallest = 7;
+    while (font.pixelSize() > kSmallest &&
+           QFontMetrics(font).horizontalAdvance(caption) > widget->width() - frame) {
+        font.setPixelSize(font.pixelSize() - 1);
+    }
+    widget->setFont(font);
 }
 
 // Greyed (2) is only ever set by the program; the user's click toggles between
@@ -204,6 +229,7 @@ public:
             sync_state(button, w);
             QString caption = to_qt(button.caption);
             if (w->text() != caption) {
+                fit_caption(w, caption, 4);
                 w->setText(caption);
                 w->setAccessibleName(accessibility::button_name(button));
             }
@@ -226,11 +252,14 @@ public:
         w->setTextFormat(Qt::PlainText);
         w->setAlignment(to_qt(label.alignment) | Qt::AlignTop);
         w->setAttribute(Qt::WA_TransparentForMouseEvents);
-        apply_colors(w, label, QPalette::WindowText, QPalette::Window);
+        apply_colors(w, label, QPalette::WindowText, QPalette::Window, true);
         label.on_refresh = [&label, w] {
             sync_state(label, w);
             QString caption = to_qt(label.caption);
-            if (w->text() != caption) w->setText(caption);
+            if (w->text() != caption) {
+                fit_caption(w, caption, 0);
+                w->setText(caption);
+            }
         };
         label.on_refresh();
     }
@@ -239,7 +268,7 @@ public:
         auto* w = place(new QFrame(window_), shape, name, index);
         w->setFrameStyle(QFrame::Box | QFrame::Plain);
         w->setAttribute(Qt::WA_TransparentForMouseEvents);
-        apply_colors(w, shape, QPalette::WindowText, QPalette::Window);
+        apply_colors(w, shape, QPalette::WindowText, QPalette::Window, true);
         shape.on_refresh = [&shape, w] { sync_state(shape, w); };
         shape.on_refresh();
     }
@@ -247,11 +276,8 @@ public:
     void operator()(PictureBox& box, std::string_view name, int index) {
         auto* w = place(new PictureView(box, window_), box, name, index);
         // Drawing is only recorded here; the view paints the whole list when Qt asks.
-        box.on_refresh = [&box, w] {
-            sync_state(box, w);
-            w->update();
-        };
-        box.on_refresh();
+        box.on_refresh = [w] { w->changed(); };
+        sync_state(box, w);
     }
 
 private:

@@ -1,7 +1,9 @@
 #include "gui/PictureView.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPointF>
+#include <QWindow>
 #include <vector>
 
 #include "gui/Colors.h"
@@ -12,12 +14,30 @@ PictureView::PictureView(const PictureBox& box, QWidget* parent) : QWidget(paren
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+void PictureView::changed() {
+    if (behind_) return;
+    behind_ = true;
+    QMetaObject::invokeMethod(this, &PictureView::catch_up, Qt::QueuedConnection);
+}
+
+void PictureView::catch_up() {
+    behind_ = false;
+    if (isHidden() == box_.visible()) setVisible(box_.visible());
+    // A window that comes back into sight is painted whole anyway.
+    const QWindow* shown = window()->windowHandle();
+    if (shown && !shown->isExposed()) return;
+    if (painted_all_ && box_.ops() == painted_) return;
+    update();
+}
+
 void PictureView::set_picture(QImage picture) {
     picture_ = std::move(picture);
     update();
 }
 
-void PictureView::paintEvent(QPaintEvent*) {
+void PictureView::paintEvent(QPaintEvent* event) {
+    painted_ = box_.ops();
+    painted_all_ = event->rect() == rect();
     QPainter p(this);
     p.fillRect(
         rect(),

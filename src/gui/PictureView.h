@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QWidget>
+#include <vector>
 
 #include "controls/PictureBox.h"
 
@@ -15,13 +16,22 @@ public:
     PictureView(const PictureBox& box, QWidget* parent);
 
     void set_picture(QImage picture);
+    // The box changed. A tick draws hundreds of points one by one: the view catches up
+    // once, when the tick is over, and paints only while the window can be seen.
+    void changed();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void catch_up();
+
     const PictureBox& box_;
     QImage picture_;
+    bool behind_ = false;
+    // What the last paint showed: a tick that draws the same again needs no paint.
+    std::vector<PictureBox::Op> painted_;
+    bool painted_all_ = false;
 };
 
 }  // namespace qv
