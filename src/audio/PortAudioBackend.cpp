@@ -56,10 +56,10 @@ constexpr auto kDrainLimit = std::chrono::milliseconds(100);
 class PortAudioDevice final : public SoundDevice {
 public:
     // Takes over the PortAudio session that found the device.
-    PortAudioDevice(PaDeviceIndex index, const PaDeviceInfo& info)
+    PortAudioDevice(PaDeviceIndex index, const PaDeviceInfo& info, double latency)
         : SoundDevice(info.defaultSampleRate, 0.0f),
           index_(index),
-          latency_(info.defaultLowOutputLatency) {}
+          latency_(latency > 0 ? latency : info.defaultLowOutputLatency) {}
     ~PortAudioDevice() override { close(); }
 
     bool start(std::string& error) override {
@@ -125,27 +125,57 @@ private:
     std::atomic<bool> closing_{false};
 };
 
-}  // namespace
-
-std::unique_ptr<SoundDevice> PortAudioBackend::open_default(std::string& error) {
+// Starts a PortAudio session, or says why there is none.
+bool start_session(std::string& error) {
     silence_probing();
     if (alsa_offers_no_pcm()) {
         error = "no sound card, and the ALSA configuration defines no device";
-        return nullptr;
+        return false;
     }
     const PaError result = Pa_Initialize();
     if (result != paNoError) {
         error = error_text(result);
-        return nullptr;
+        return false;
     }
-    const PaDeviceIndex index = Pa_GetDefaultOutputDevice();
+    return true;
+}
+
+bool is_output(const PaDeviceInfo* info) {
+    return info && info->maxOutputChannels >= 2;
+}
+
+}  // namespace
+
+std::unique_ptr<SoundDevice> PortAudioBackend::open_default(std::string& error) {
+    if (!start_session(error)) return nullptr;
+    PaDeviceIndex index = Pa_GetDefaultOutputDevice();
+    if (!options_.device.empty()) {
+        index = paNoDevice;
+        for (PaDeviceIndex i = 0; i < Pa_GetDeviceCount(); ++i) {
+            const PaDeviceInfo* info = Pa_GetDeviceInfo(i);
+            if (is_output(info) && options_.device == info->name) index = i;
+        }
+    }
     const PaDeviceInfo* info = index == paNoDevice ? nullptr : Pa_GetDeviceInfo(index);
     if (!info) {
         Pa_Terminate();
-        error = "no default output device";
+        error = options_.device.empty() ? "no default output device"
+                                        : "no output device named \"" + options_.device + "\"";
         return nullptr;
     }
-    return std::make_unique<PortAudioDevice>(index, *info);
+    return std::make_unique<PortAudioDevice>(index, *info, options_.latency);
+}
+
+std::vector<PortAudioBackend::Output> PortAudioBackend::outputs(std::string& error) {
+    std::vector<Output> found;
+    if (!start_session(error)) return found;
+    const PaDeviceIndex preferred = Pa_GetDefaultOutputDevice();
+    for (PaDeviceIndex i = 0; i < Pa_GetDeviceCount(); ++i) {
+        const PaDeviceInfo* info = Pa_GetDeviceInfo(i);
+        if (is_output(info)) found.push_back({i, info->name, i == preferred});
+    }
+    Pa_Terminate();
+    return found;
 }
 
 }  // namespace qv

@@ -107,11 +107,20 @@ void modSynth_DX7::Release() {
     device_.reset();
 }
 
+void modSynth_DX7::set_output_gain(float gain) {
+    output_gain_ = gain;
+    publish();
+}
+
+void modSynth_DX7::fade_to(float gain, double seconds) {
+    if (device_) device_->mixer().fade_to(gain, seconds);
+}
+
 void modSynth_DX7::publish() {
     if (!device_) return;
     ToneMixer& mixer = device_->mixer();
     MixState& state = mixer.next_state();
-    const float master = primary_ ? gain_of(primary_->volume_) : 1.0f;
+    const float master = (primary_ ? gain_of(primary_->volume_) : 1.0f) * output_gain_;
     for (std::size_t i = 0; i < channels_.size(); ++i) {
         LoopVoice& voice = state.voices[i];
         const SoundBuffer* buffer = channels_[i].get();

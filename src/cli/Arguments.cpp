@@ -1,7 +1,14 @@
 #include "cli/Arguments.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 
 namespace qv::cli {
 
@@ -40,6 +47,42 @@ std::optional<double> parse_duration(std::string_view text) {
         if (last) return total;
         text.remove_prefix(colon + 1);
     }
+}
+
+std::optional<double> NumberOption::value() const {
+    auto v = kind == Duration ? parse_duration(text) : parse_decimal(text);
+    if (!v || *v < min || *v > max || (kind == Whole && *v != std::floor(*v))) return std::nullopt;
+    return v;
+}
+
+std::string NumberOption::refusal() const {
+    std::string what = kind == Duration ? "a number of seconds (or [h:]mm:ss)"
+                       : kind == Whole  ? "a whole number"
+                                        : "a number";
+    if (unit) what += std::string(" of ") + unit;
+    char range[64];
+    std::snprintf(range, sizeof range, "between %g and %g", min, max);
+    return std::string(name) + " must be " + what + " " + range;
+}
+
+InputCheck check_input(const std::filesystem::path& input) {
+    std::string ext = input.extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const std::string name = input.string();
+    if (ext != ".qrv" && ext != ".ses") {
+        return {2, name + " is neither a setup (.qrv) nor a session (.ses)", false};
+    }
+    struct stat st {};
+    if (::stat(input.c_str(), &st) != 0)
+        return {1, "cannot read " + name + ": " + std::strerror(errno), false};
+    if (!S_ISREG(st.st_mode)) {
+        return {1,
+                "cannot read " + name + ": " +
+                    (S_ISDIR(st.st_mode) ? std::strerror(EISDIR) : "not a regular file"),
+                false};
+    }
+    return {0, {}, ext == ".ses"};
 }
 
 }  // namespace qv::cli

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <filesystem>
 #include <optional>
+#include <string>
 #include <string_view>
 
 // Numbers from a command line, read the way a person writes them, so that a typo or a
@@ -15,5 +17,31 @@ std::optional<double> parse_decimal(std::string_view text);
 // the seconds may carry a fraction and minutes and seconds stay below 60 after a field
 // before them ("1:30", "1:02:03.5").
 std::optional<double> parse_duration(std::string_view text);
+
+// A number option, given as text and checked after the command line is read, so that every
+// refusal reads the same way: "--duration must be a number of seconds (or [h:]mm:ss)
+// between 0.001 and 86400".
+struct NumberOption {
+    const char* name;
+    std::string text;  // as given; empty when not given
+    double min;
+    double max;
+    enum Kind { Decimal, Whole, Duration } kind;
+    const char* unit = nullptr;  // "Hz": "a whole number of Hz"
+
+    std::optional<double> value() const;
+    std::string refusal() const;
+};
+
+// Whether a file given to read can be a setup or a session: by its name (".qrv" or
+// ".ses"), and as what the name leads to, a regular file. Only looked at, not opened: the
+// loaders open it, once and without waiting, so that a pipe or a device never holds a
+// program up.
+struct InputCheck {
+    int status = 0;  // 0 usable, 1 cannot be read, 2 neither a setup nor a session
+    std::string error;
+    bool session = false;
+};
+InputCheck check_input(const std::filesystem::path& input);
 
 }  // namespace qv::cli

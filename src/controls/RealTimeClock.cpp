@@ -44,7 +44,8 @@ RealTimeClock::Entry* RealTimeClock::earliest() {
     return best;
 }
 
-void RealTimeClock::run_until(std::int64_t deadline_ns) {
+void RealTimeClock::run_until(std::int64_t deadline_ms) {
+    const std::int64_t deadline_ns = start_ns_ + deadline_ms * kNsPerMs;
     for (;;) {
         Entry* e = earliest();
         const std::int64_t now = source_.now_ns();

@@ -31,9 +31,9 @@ public:
     // Milliseconds since the clock was made.
     std::int64_t now_ms() const;
 
-    // Delivers every tick that is due, then waits for the next one or until `deadline_ns`
-    // on the time source, whichever comes first.
-    void run_until(std::int64_t deadline_ns);
+    // Delivers every tick due up to `deadline_ms` (on now_ms()'s scale) as it falls due,
+    // waiting in between, and returns at the deadline.
+    void run_until(std::int64_t deadline_ms);
 
     // Told when a timer skipped ahead after a stall, with how late its tick was.
     std::function<void(std::int64_t late_ms)> on_skip;

@@ -12,6 +12,7 @@
 
 #include "app/MainForm.h"
 #include "audio/OfflineBackend.h"
+#include "cli/Arguments.h"
 #include "cli/Interrupt.h"
 #include "controls/VirtualClock.h"
 #include "files/OutputFile.h"
@@ -98,12 +99,6 @@ private:
     long long held_ = 0;
 };
 
-bool has_extension(const fs::path& p, const char* ext) {
-    std::string e = p.extension().string();
-    std::transform(e.begin(), e.end(), e.begin(), [](unsigned char c) { return std::tolower(c); });
-    return e == ext;
-}
-
 // The second of the last keyframe of the setup in the keyframe list, or 0 without one.
 int last_key_second(const MainForm& form) {
     const ListBox& keys = form.List2;
@@ -157,19 +152,9 @@ RenderResult render(const RenderOptions& options) {
     if (auto refusal = AudioFileWriter::refusal(*format, options.rate, options.bits))
         return fail(2, *refusal);
 
-    const bool session = has_extension(options.input, ".ses");
-    if (!session && !has_extension(options.input, ".qrv")) {
-        return fail(2, input_name + " is neither a setup (.qrv) nor a session (.ses)");
-    }
-    // Only looked at here; the form's loader opens it, once and without waiting, so that
-    // a pipe or a device never holds the render up.
-    struct stat st {};
-    if (::stat(options.input.c_str(), &st) != 0)
-        return fail(1, "cannot read " + input_name + ": " + std::strerror(errno));
-    if (!S_ISREG(st.st_mode)) {
-        return fail(1, "cannot read " + input_name + ": " +
-                           (S_ISDIR(st.st_mode) ? std::strerror(EISDIR) : "not a regular file"));
-    }
+    const cli::InputCheck input = cli::check_input(options.input);
+    if (input.status != 0) return fail(input.status, input.error);
+    const bool session = input.session;
 
     // The form works in the input's folder, so that the names in a session resolve as
     // they do in the window started there.

@@ -9,32 +9,6 @@
 #include "cli/Interrupt.h"
 #include "render/Renderer.h"
 
-namespace {
-
-// A number option, checked after parsing so that every refusal reads the same way.
-struct NumberOption {
-    const char* name;
-    std::string text;  // empty when not given
-    double min, max;
-    bool duration;  // seconds or [h:]mm:ss; otherwise a plain decimal number
-    const char* what;
-
-    std::optional<double> value() const {
-        auto v = duration ? qv::cli::parse_duration(text) : qv::cli::parse_decimal(text);
-        if (!v || *v < min || *v > max) return std::nullopt;
-        return v;
-    }
-    std::string refusal() const {
-        char range[64];
-        std::snprintf(range, sizeof range, "between %g and %g", min, max);
-        return std::string(name) + " must be " + what + " " + range;
-    }
-};
-
-constexpr const char* kSeconds = "a number of seconds (or [h:]mm:ss)";
-
-}  // namespace
-
 int main(int argc, char** argv) {
     qv::RenderOptions options;
     CLI::App app{
@@ -46,11 +20,12 @@ int main(int argc, char** argv) {
         "quorvane-render"};
     std::string bits = "16";
     std::string format;
-    NumberOption rate{"--rate", "48000", 8000, 384000, false, "a whole number of Hz"};
-    NumberOption quality{"--quality", "0.6", 0, 1, false, "a number"};
-    NumberOption duration{"--duration", "", 0.001, 86400, true, kSeconds};
-    NumberOption tail{"--tail", "0", 0, 86400, true, kSeconds};
-    NumberOption fade_out{"--fade-out", "0.02", 0, 86400, true, kSeconds};
+    using qv::cli::NumberOption;
+    NumberOption rate{"--rate", "48000", 8000, 384000, NumberOption::Whole, "Hz"};
+    NumberOption quality{"--quality", "0.6", 0, 1, NumberOption::Decimal};
+    NumberOption duration{"--duration", "", 0.001, 86400, NumberOption::Duration};
+    NumberOption tail{"--tail", "0", 0, 86400, NumberOption::Duration};
+    NumberOption fade_out{"--fade-out", "0.02", 0, 86400, NumberOption::Duration};
     app.add_option("INPUT", options.input, "Setup (.qrv) or session (.ses) to render")->required();
     app.add_option("-o,--output", options.output,
                    "Sound file to write: .wav, .flac, .ogg, .mp3 or .opus; - for standard output")
@@ -91,7 +66,6 @@ int main(int argc, char** argv) {
         if (option->text.empty() && option == &duration) continue;
         if (!option->value()) return usage(option->refusal());
     }
-    if (double r = *rate.value(); r != std::floor(r)) return usage(rate.refusal());
     options.rate = static_cast<int>(*rate.value());
     options.quality = *quality.value();
     if (!duration.text.empty()) options.duration = duration.value();

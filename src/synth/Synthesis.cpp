@@ -1,6 +1,7 @@
 #include "synth/Synthesis.h"
 
 #include <cmath>
+#include <numbers>
 
 #include "params/Numbers.h"
 
@@ -107,6 +108,10 @@ Rates playback_rates(int tune, int diff, int diffSync, int amSpeed) {
 
 std::int32_t rounded_rate(double rate) {
     return static_cast<std::int32_t>(round_half_even(rate));
+}
+
+double fundamental_hz(double rate, int freq) {
+    return rate * freq * kAngleStep / (2 * std::numbers::pi);
 }
 
 std::int32_t pan(int pan_value) {

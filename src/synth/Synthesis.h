@@ -70,6 +70,8 @@ struct Rates {
 };
 Rates playback_rates(int tune, int diff, int diffSync, int amSpeed);
 std::int32_t rounded_rate(double rate);
+// The pitch heard from a loop played at `rate` that holds `freq` turns of the fundamental.
+double fundamental_hz(double rate, int freq);
 // The left ear's pan for " Pan" in hundredths of a decibel; the right ear's is its negative.
 std::int32_t pan(int pan_value);
 

@@ -1,0 +1,87 @@
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <string>
+
+#include "audio/PortAudioBackend.h"
+#include "cli/Arguments.h"
+#include "cli/Interrupt.h"
+#include "play/Player.h"
+
+int main(int argc, char** argv) {
+    using qv::cli::NumberOption;
+    qv::PlayOptions options;
+    CLI::App app{
+        "Plays a Quorvane setup (.qrv) or session (.ses) on the sound card, without a window, as\n"
+        "the window would play it: a setup from 0 s until just after its last keyframe, a session\n"
+        "from its first setup to the end of its last. Setup names in a session are looked up in\n"
+        "the session file's own folder. Ctrl-C fades out and ends.\n\n"
+        "Example:\n  quorvane-play ~/Quorvane/Tour.ses --stop-after 45:00 --fade 5:00\n",
+        "quorvane-play"};
+    NumberOption duration{"--duration", "", 0.001, 86400, NumberOption::Duration};
+    NumberOption stop_after{"--stop-after", "", 0.001, 86400, NumberOption::Duration};
+    NumberOption fade{"--fade", "60", 0, 86400, NumberOption::Duration};
+    NumberOption volume{"--volume", "0", 0, 60, NumberOption::Decimal, "decibels"};
+    NumberOption latency{"--latency", "0.2", 0.001, 2, NumberOption::Decimal, "seconds"};
+    std::string device;
+    bool list = false;
+    app.add_option("INPUT", options.input, "Setup (.qrv) or session (.ses) to play");
+    app.add_option("--duration", duration.text, "Play this long (seconds or [h:]mm:ss), whatever the input says");
+    app.add_flag("--loop", options.loop, "Play the input again and again, as Stop and then Play would");
+    app.add_option("--stop-after", stop_after.text, "Sleep timer: fade out and end after this long");
+    app.add_option("--fade", fade.text, "How long the sleep timer fades out")->capture_default_str();
+    app.add_option("--volume", volume.text, "Attenuate the output by this many decibels (0 to 60)")
+        ->capture_default_str();
+    app.add_option("--device", device, "Output device by name or number (see --list-devices)");
+    app.add_flag("--list-devices", list, "List the output devices and end");
+    app.add_option("--latency", latency.text, "Seconds of sound mixed ahead of the device")
+        ->capture_default_str();
+    app.add_flag("-q,--quiet", options.quiet, "No status line and no summary");
+    app.add_flag("-v,--verbose", options.verbose, "Say when each setup starts, and more");
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        const int rc = app.exit(e);
+        return rc == 0 ? 0 : 2;
+    }
+    auto usage = [](const std::string& message) {
+        std::fprintf(stderr, "quorvane-play: %s\n", message.c_str());
+        return 2;
+    };
+    if (list) {
+        std::string error;
+        auto outputs = qv::PortAudioBackend::outputs(error);
+        if (!error.empty()) {
+            std::fprintf(stderr, "quorvane-play: no sound devices: %s\n", error.c_str());
+            return 1;
+        }
+        for (const auto& output : outputs) {
+            std::printf("%d: %s%s\n", output.number, output.name.c_str(), output.is_default ? " (default)" : "");
+        }
+        return 0;
+    }
+    if (options.input.empty()) return usage("INPUT is required: a setup (.qrv) or a session (.ses)");
+    for (NumberOption* option : {&duration, &stop_after, &fade, &volume, &latency}) {
+        if (option->text.empty()) continue;
+        if (!option->value()) return usage(option->refusal());
+    }
+    if (!duration.text.empty()) options.duration = duration.value();
+    if (!stop_after.text.empty()) options.stop_after = stop_after.value();
+    options.fade = *fade.value();
+    options.volume_db = *volume.value();
+    options.latency = *latency.value();
+    // A device is kept by its name: numbers change when a sound server starts again.
+    if (!device.empty() && device.find_first_not_of("0123456789") == std::string::npos) {
+        std::string error;
+        for (const auto& output : qv::PortAudioBackend::outputs(error)) {
+            if (std::to_string(output.number) == device) options.device = output.name;
+        }
+        if (options.device.empty()) return usage("there is no output device number " + device + " (see --list-devices)");
+    } else {
+        options.device = device;
+    }
+    options.status = !options.quiet && isatty(STDERR_FILENO);
+    qv::cli::interrupt::catch_signals();
+    return qv::play(options);
+}
