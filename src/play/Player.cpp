@@ -27,15 +27,19 @@ constexpr Ms kNever = INT64_MAX / 4;
 constexpr Ms kLookUpMs = 100;
 // Every end but the sleep timer's fades over this long.
 constexpr Ms kEndFadeMs = 500;
-// A device that mixes nothing for this long has gone; it is tried again this often.
-constexpr Ms kSilentDeviceMs = 1000;
+// A device that mixes nothing for this long has gone (a sound server may hold two seconds
+// of sound at first); it is tried again this often.
+constexpr Ms kSilentDeviceMs = 4000;
 constexpr Ms kRetryMs = 2000;
 // Mixed ahead by default: a player nobody watches answers nothing quickly, and a longer
 // lead wakes the machine less often.
 constexpr double kDefaultLatency = 0.2;
 
+// Whether the status line is on: a line said meanwhile first clears it.
+bool g_status_line = false;
+
 void say(const char* format, auto... args) {
-    std::fprintf(stderr, "\r\033[Kquorvane-play: ");
+    std::fprintf(stderr, g_status_line ? "\r\033[Kquorvane-play: " : "quorvane-play: ");
     std::fprintf(stderr, format, args...);
     std::fputc('\n', stderr);
 }
@@ -74,6 +78,7 @@ int play(const PlayOptions& options) {
         return input.status;
     }
     const bool session = input.session;
+    g_status_line = options.status;
     std::filesystem::path folder = options.input.parent_path();
     if (folder.empty()) folder = ".";
     const std::string name = options.input.filename().string();
@@ -111,6 +116,8 @@ int play(const PlayOptions& options) {
     // The time line starts here, and again at each turn of --loop.
     Ms started = 0;
     int turn = 0;
+    // For --verbose's last word: whether the time line kept pace with the clock.
+    long transport_ticks = 0;
     const int last_key = [&] {
         const ListBox& keys = form.List2;
         return static_cast<int>(key_entry::time_of(keys.list(keys.list_count() - 1)).value_or(0));
@@ -121,9 +128,13 @@ int play(const PlayOptions& options) {
     auto announce = [&](Ms at) {
         if (!options.verbose) return;
         const long position = session ? form.sessionPlayer.position() : 0;
-        say("%.3f: setup %ld/%d %s starts at %s (turn %d)", monotonic_seconds(), position + 1,
+        say("%.3f: setup %ld/%d %s starts %.3f s in (turn %d)", monotonic_seconds(), position + 1,
             session ? form.List1.list_count() : 1, form.Text1.text().c_str(),
-            clock_text(at).c_str(), turn + 1);
+            static_cast<double>(at - started) / 1000.0, turn + 1);
+    };
+    form.Timer2.on_tick = [&, tick = form.Timer2.on_tick] {
+        ++transport_ticks;
+        tick();
     };
     long announced_position = -1;
     // A session's next setup restarts the time line from inside a tick: heard at once.
@@ -135,6 +146,7 @@ int play(const PlayOptions& options) {
     };
     auto start = [&] {
         started = clock.now_ms();
+        transport_ticks = 0;
         announced_position = -1;
         if (session) {
             form.execute.click();
@@ -229,6 +241,11 @@ int play(const PlayOptions& options) {
                 played.c_str(), name.c_str());
         } else {
             say("played %s of %s", played.c_str(), name.c_str());
+        }
+        if (options.verbose) {
+            say("the time line made %ld steps of 0.1 s in %.3f s (play time %.3f s)", transport_ticks,
+                static_cast<double>(clock.now_ms() - started) / 1000.0,
+                static_cast<double>(form.timeline.playtime()));
         }
     }
     return 0;
