@@ -4,7 +4,6 @@
 #include <jack/jack.h>
 #include <portaudio.h>
 
-#include <atomic>
 #include <chrono>
 #include <mutex>
 #include <thread>
@@ -46,12 +45,9 @@ std::string error_text(PaError error) {
     return Pa_GetErrorText(error);
 }
 
-// The sound fades in when the stream starts and out before it ends, so that neither is a
-// step in the waveform.
-constexpr double kFadeSeconds = 0.010;
-// How long the end of a stream may take to be heard before it is cut off: the fade and
-// what the device still holds, or nothing at all from a device that has gone away.
-constexpr auto kDrainLimit = std::chrono::milliseconds(100);
+// How long the fade at the end of a stream may take to be mixed before the stream is cut
+// off: a device that has gone away asks for nothing more.
+constexpr auto kFadeLimit = std::chrono::milliseconds(100);
 
 class PortAudioDevice final : public SoundDevice {
 public:
@@ -73,7 +69,6 @@ public:
             Pa_OpenStream(&stream_, nullptr, &output, output_rate(), paFramesPerBufferUnspecified,
                           paClipOff | paDitherOff, &PortAudioDevice::mix, this);
         if (result == paNoError) {
-            mixer().fade_to(1.0f, kFadeSeconds);
             result = Pa_StartStream(stream_);
             if (result != paNoError) Pa_CloseStream(stream_);
         }
@@ -87,18 +82,22 @@ public:
 
     void close() override {
         if (stream_) {
-            // The callback ends the stream once the fade is through, and PortAudio plays
-            // out what it holds; a device that no longer asks for sound is cut off.
+            // The sound fades out; once the fade is mixed, the stream plays on with silence
+            // behind it until what the device held has been heard, so that whether the
+            // end drains or drops its last buffers, what goes is silence. A device that no
+            // longer asks for sound is cut off.
             mixer().fade_to(0.0f, kFadeSeconds);
-            closing_.store(true, std::memory_order_release);
-            const auto limit = std::chrono::steady_clock::now() + kDrainLimit;
-            while (Pa_IsStreamActive(stream_) == 1 && std::chrono::steady_clock::now() < limit) {
+            const auto limit = std::chrono::steady_clock::now() + kFadeLimit;
+            while (!mixer().faded_out() && std::chrono::steady_clock::now() < limit) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(2));
             }
-            if (Pa_IsStreamActive(stream_) == 1) {
-                Pa_AbortStream(stream_);
-            } else {
+            if (mixer().faded_out()) {
+                const PaStreamInfo* info = Pa_GetStreamInfo(stream_);
+                std::this_thread::sleep_for(std::chrono::duration<double>(
+                    (info ? info->outputLatency : 0.0) + kFadeSeconds));
                 Pa_StopStream(stream_);
+            } else {
+                Pa_AbortStream(stream_);
             }
             Pa_CloseStream(stream_);
             stream_ = nullptr;
@@ -112,17 +111,15 @@ public:
 private:
     static int mix(const void*, void* output, unsigned long frames, const PaStreamCallbackTimeInfo*,
                    PaStreamCallbackFlags, void* device) {
-        auto& self = *static_cast<PortAudioDevice*>(device);
-        self.mixer().render_block(static_cast<float*>(output), frames);
-        const bool done = self.closing_.load(std::memory_order_acquire) && self.mixer().faded_out();
-        return done ? paComplete : paContinue;
+        static_cast<PortAudioDevice*>(device)->mixer().render_block(static_cast<float*>(output),
+                                                                    frames);
+        return paContinue;
     }
 
     PaDeviceIndex index_;
     PaTime latency_;
     PaStream* stream_ = nullptr;
     bool session_ = true;
-    std::atomic<bool> closing_{false};
 };
 
 // Starts a PortAudio session, or says why there is none.

@@ -7,11 +7,14 @@
 namespace qv {
 
 // An opened output device with the mixer that feeds it at the device's own rate. A device
-// that fades in starts its mixer's gain stage at silence.
+// that fades in starts its mixer's gain stage at silence and fades in with the first sound
+// written to it: its new buffers hold only the rest level until the next tick fills them.
 class SoundDevice {
 public:
+    static constexpr double kFadeSeconds = 0.010;
+
     explicit SoundDevice(double output_rate, float initial_gain = 1.0f)
-        : mixer_(output_rate, initial_gain) {}
+        : mixer_(output_rate, initial_gain), fade_in_(initial_gain == 0.0f) {}
     virtual ~SoundDevice() = default;
     SoundDevice(const SoundDevice&) = delete;
     SoundDevice& operator=(const SoundDevice&) = delete;
@@ -23,11 +26,18 @@ public:
     // anew; the object stays, silent. Closing twice is harmless.
     virtual void close() = 0;
 
+    // Something was written to a buffer.
+    void sound_written() {
+        if (fade_in_) mixer_.fade_to(1.0f, kFadeSeconds);
+        fade_in_ = false;
+    }
+
     ToneMixer& mixer() { return mixer_; }
     double output_rate() const { return mixer_.output_rate(); }
 
 private:
     ToneMixer mixer_;
+    bool fade_in_;
 };
 
 }  // namespace qv

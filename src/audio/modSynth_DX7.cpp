@@ -97,10 +97,13 @@ bool modSynth_DX7::WriteChannel(int channel, const SampleArray& samples) {
     if (!buffer) return false;
     std::copy_n(samples.begin(), kChannelBufferBytes, buffer->data_.begin());
     publish();
+    device_->sound_written();
     return true;
 }
 
 void modSynth_DX7::Release() {
+    // The stream fades out and ends while the buffers still play; then they go.
+    if (device_) device_->close();
     channels_[0].reset();
     channels_[1].reset();
     publish();

@@ -85,7 +85,8 @@ int play(const PlayOptions& options) {
 
     RealTimeClock clock;
     clock.on_skip = [&options](Ms late) {
-        if (options.verbose) say("the time line was held up for %.1f s and skips ahead", late / 1000.0);
+        if (options.verbose)
+            say("the time line was held up for %.1f s and skips ahead", late / 1000.0);
     };
     PortAudioBackend::Options device{options.device,
                                      options.latency > 0 ? options.latency : kDefaultLatency};
@@ -124,7 +125,8 @@ int play(const PlayOptions& options) {
     }();
     // A setup is done one tick after its last key, or at the stop at 600 s; a session and
     // a setup without a key after 0 s say so by stopping.
-    const Ms setup_length = !session && last_key > 0 ? 100LL * std::min(10LL * last_key + 1, 6000LL) : kNever;
+    const Ms setup_length =
+        !session && last_key > 0 ? 100LL * std::min(10LL * last_key + 1, 6000LL) : kNever;
     auto announce = [&](Ms at) {
         if (!options.verbose) return;
         const long position = session ? form.sessionPlayer.position() : 0;
@@ -139,7 +141,8 @@ int play(const PlayOptions& options) {
     long announced_position = -1;
     // A session's next setup restarts the time line from inside a tick: heard at once.
     form.timeline.on_jump = [&] {
-        if (session && form.sessionPlayer.running() && form.sessionPlayer.position() != announced_position) {
+        if (session && form.sessionPlayer.running() &&
+            form.sessionPlayer.position() != announced_position) {
             announced_position = form.sessionPlayer.position();
             announce(clock.now_ms());
         }
@@ -209,7 +212,8 @@ int play(const PlayOptions& options) {
             progress = now;
             if (tone.InitSynth(form.hWnd)) {
                 for (int i = 0; i < 2; ++i) tone.channelBuffer(i)->Play();
-                if (end_at != kNever) tone.fade_to(0.0f, static_cast<double>(end_at - now) / 1000.0);
+                if (end_at != kNever)
+                    tone.fade_to(0.0f, static_cast<double>(end_at - now) / 1000.0);
             }
         }
 
@@ -218,11 +222,12 @@ int play(const PlayOptions& options) {
             const int freq = form.panel.sc(P::Freq).value();
             const double left = synth::fundamental_hz(rates.hz[0], freq);
             const double right = synth::fundamental_hz(rates.hz[1], freq);
-            const Ms total = std::min({duration_end, stop_end, options.loop ? kNever : setup_length});
-            const std::string place =
-                session ? std::to_string(form.sessionPlayer.position() + 1) + "/" +
-                              std::to_string(form.List1.list_count()) + " "
-                        : "";
+            const Ms total =
+                std::min({duration_end, stop_end, options.loop ? kNever : setup_length});
+            const std::string place = session
+                                          ? std::to_string(form.sessionPlayer.position() + 1) +
+                                                "/" + std::to_string(form.List1.list_count()) + " "
+                                          : "";
             std::fprintf(stderr, "\r%s%s%s  %s%s  L %.2f Hz  R %.2f Hz  beat %.2f Hz\033[K",
                          clock_text(now).c_str(), total < kNever ? " / " : "",
                          total < kNever ? clock_text(total).c_str() : "", place.c_str(),
@@ -243,8 +248,8 @@ int play(const PlayOptions& options) {
             say("played %s of %s", played.c_str(), name.c_str());
         }
         if (options.verbose) {
-            say("the time line made %ld steps of 0.1 s in %.3f s (play time %.3f s)", transport_ticks,
-                static_cast<double>(clock.now_ms() - started) / 1000.0,
+            say("the time line made %ld steps of 0.1 s in %.3f s (play time %.3f s)",
+                transport_ticks, static_cast<double>(clock.now_ms() - started) / 1000.0,
                 static_cast<double>(form.timeline.playtime()));
         }
     }

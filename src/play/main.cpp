@@ -27,10 +27,14 @@ int main(int argc, char** argv) {
     std::string device;
     bool list = false;
     app.add_option("INPUT", options.input, "Setup (.qrv) or session (.ses) to play");
-    app.add_option("--duration", duration.text, "Play this long (seconds or [h:]mm:ss), whatever the input says");
-    app.add_flag("--loop", options.loop, "Play the input again and again, as Stop and then Play would");
-    app.add_option("--stop-after", stop_after.text, "Sleep timer: fade out and end after this long");
-    app.add_option("--fade", fade.text, "How long the sleep timer fades out")->capture_default_str();
+    app.add_option("--duration", duration.text,
+                   "Play this long (seconds or [h:]mm:ss), whatever the input says");
+    app.add_flag("--loop", options.loop,
+                 "Play the input again and again, as Stop and then Play would");
+    app.add_option("--stop-after", stop_after.text,
+                   "Sleep timer: fade out and end after this long");
+    app.add_option("--fade", fade.text, "How long the sleep timer fades out")
+        ->capture_default_str();
     app.add_option("--volume", volume.text, "Attenuate the output by this many decibels (0 to 60)")
         ->capture_default_str();
     app.add_option("--device", device, "Output device by name or number (see --list-devices)");
@@ -57,11 +61,13 @@ int main(int argc, char** argv) {
             return 1;
         }
         for (const auto& output : outputs) {
-            std::printf("%d: %s%s\n", output.number, output.name.c_str(), output.is_default ? " (default)" : "");
+            std::printf("%d: %s%s\n", output.number, output.name.c_str(),
+                        output.is_default ? " (default)" : "");
         }
         return 0;
     }
-    if (options.input.empty()) return usage("INPUT is required: a setup (.qrv) or a session (.ses)");
+    if (options.input.empty())
+        return usage("INPUT is required: a setup (.qrv) or a session (.ses)");
     for (NumberOption* option : {&duration, &stop_after, &fade, &volume, &latency}) {
         if (option->text.empty()) continue;
         if (!option->value()) return usage(option->refusal());
@@ -77,7 +83,8 @@ int main(int argc, char** argv) {
         for (const auto& output : qv::PortAudioBackend::outputs(error)) {
             if (std::to_string(output.number) == device) options.device = output.name;
         }
-        if (options.device.empty()) return usage("there is no output device number " + device + " (see --list-devices)");
+        if (options.device.empty())
+            return usage("there is no output device number " + device + " (see --list-devices)");
     } else {
         options.device = device;
     }

@@ -3,8 +3,10 @@
 //   quorvane_tone_track WAV CHANNEL WINDOW
 //
 // prints one line per WINDOW seconds of channel CHANNEL (1 = left, 2 = right):
-// "START HZ DB", the window's start in seconds, its tone in Hz (0 where there is no
-// steady tone) and its RMS level in dB below full scale. The scripts judge the lines.
+// "START HZ DB STEP", the window's start in seconds, its tone in Hz (0 where there is no
+// steady tone), its RMS level in dB below full scale and its largest step from one sample
+// to the next (into the window) in 16-bit steps, where a click shows. The scripts judge
+// the lines.
 #include <sndfile.h>
 
 #include <algorithm>
@@ -57,6 +59,14 @@ double level_db(const std::vector<float>& x, std::size_t begin, std::size_t end)
     return rms > 1e-6 ? 20.0 * std::log10(rms) : -120.0;
 }
 
+double largest_step(const std::vector<float>& x, std::size_t begin, std::size_t end) {
+    double most = 0.0;
+    for (std::size_t i = std::max<std::size_t>(begin, 1); i < end; ++i) {
+        most = std::max(most, std::abs(static_cast<double>(x[i]) - x[i - 1]));
+    }
+    return most * 32768.0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -91,8 +101,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     for (std::size_t begin = 0; begin + step <= x.size(); begin += step) {
-        std::printf("%.3f %.3f %.1f\n", static_cast<double>(begin) / rate,
-                    tone(x, begin, begin + step, rate), level_db(x, begin, begin + step));
+        std::printf("%.3f %.3f %.1f %.0f\n", static_cast<double>(begin) / rate,
+                    tone(x, begin, begin + step, rate), level_db(x, begin, begin + step),
+                    largest_step(x, begin, begin + step));
     }
     return 0;
 }
