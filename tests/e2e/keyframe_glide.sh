@@ -71,6 +71,8 @@ awk -v low="$(tone_hz 20)" -v high="$(tone_hz 50)" -v turns="${default[Freq]}" '
             if ((tune - int(tune + 0.5)) ^ 2 > 0.01) continue
             tune = int(tune + 0.5)
             if (tune < previous) { print "falling at " t[i] " s: " hz[i] " Hz"; exit 1 }
+            # A sixth of a second a step: a jump of three is no glide.
+            if (tune > previous + 2) { print "jumping at " t[i] " s: " hz[i] " Hz"; exit 1 }
             if (tune > previous) steps++
             previous = tune
             on_steps++

@@ -96,7 +96,7 @@ heard() {
         "(expected $expected dB), silent $gap s at most"
     awk -v s="$share" -v t="$seconds" -v "l=$level" -v e="$expected" -v g="$gap" -v want="$5" \
         'BEGIN { exit !(s > 0.8 && t >= want && (l - e) ^ 2 < 0.25 && g <= 0.5) }' ||
-        fail "$1, channel $2 does not hold $3 Hz at $expected dB"
+        fail "$1, channel $2 does not hold $3 Hz at $expected dB without a gap"
 }
 heard tone 1 "$(tone_hz "${default[Tune]}")" "${default[AmBase]}" 2.5
 heard tone 2 "$(tone_hz "${default[Tune]}" 100)" "${default[AmBase]}" 2.5
