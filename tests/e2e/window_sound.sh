@@ -27,7 +27,7 @@ for environment in "ALSA_CONFIG_PATH=$work/no-devices.conf" "PULSE_SERVER=unix:$
     echo "$environment: status $status; stderr: $(cat "$out/refused.err")"
     [ "$status" -eq 1 ] || fail "$environment: the program ended with status $status"
     [ -z "$shown" ] || fail "$environment: a window was shown"
-    [ "$(wc -l <"$out/refused.err")" -eq 1 ] || fail "$environment: stderr holds more than one line"
+    [ "$(wc -l <"$out/refused.err")" -eq 1 ] || fail "$environment: stderr does not hold one line"
     grep -q '^quorvane: .*sound.*: [^ ]' "$out/refused.err" || fail "$environment: no reason given"
     [ ! -s "$out/refused.out" ] || fail "$environment: unexpected output: $(cat "$out/refused.out")"
 done
@@ -47,6 +47,7 @@ awk -v c="$changed" -v a="$(area about)" 'BEGIN { split(a, s, /[x+]/); exit !(c 
 # right ear plays 100 samples a second slower.
 set_param Pan=0 Diff=100 Vol=100 LeftPartial1=100 RightPartial1=100
 sleep 1.5
+# Play opens the device afresh while the tone plays.
 click play
 sleep 1.5
 record_stop
