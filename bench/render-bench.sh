@@ -7,18 +7,17 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
 render="$build/quorvane-render"
-[ -x "$render" ] || { echo "build quorvane-render first: ninja -C $build quorvane-render" >&2; exit 1; }
+export QUORVANE_LAYOUT="$build/tests/e2e/layout.sh"
+[ -x "$render" ] && [ -f "$QUORVANE_LAYOUT" ] ||
+    { echo "build quorvane-render and quorvane_control_layout first (cmake --build $build)" >&2; exit 1; }
+. "$root/tests/e2e/e2e-lib.sh"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# Partial 1 of both ears at 100, full volume, ears apart, the right ear 100 Hz lower.
-entry() {
-    local v=(100 0 0 0 100 0 0 0 15 20 50 0 0 0 0 100 0 0 0 0 100 0 50 50 100 100 0 0 0 0 0 0 0 0 100 100 0 0)
-    printf '%03d' "$1"
-    printf '%03d' "${v[@]}"
-    printf '0000\r\n'
-}
-{ entry 0; entry 600; } >"$work/beat.qrv"
+# Partial 1 of both ears at 100, full volume, ears apart, the right ear 100 samples a
+# second slower.
+beat=(LeftPartial1=100 RightPartial1=100 Pan=0 Vol=100 Diff=100)
+{ key_entry 0 "${beat[@]}"; key_entry 600 "${beat[@]}"; } >"$work/beat.qrv"
 
 run() {
     local name=$1; shift

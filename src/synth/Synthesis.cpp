@@ -1,7 +1,6 @@
 #include "synth/Synthesis.h"
 
 #include <cmath>
-#include <numbers>
 
 #include "params/Numbers.h"
 
@@ -110,9 +109,7 @@ std::int32_t rounded_rate(double rate) {
     return static_cast<std::int32_t>(round_half_even(rate));
 }
 
-double fundamental_hz(double rate, int freq) {
-    return rate * freq * kAngleStep / (2 * std::numbers::pi);
-}
+double fundamental_hz(double rate, int freq) { return rate * freq / (kSamples - 1); }
 
 std::int32_t pan(int pan_value) {
     return (pan_value - 10) * 400;

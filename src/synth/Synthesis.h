@@ -70,7 +70,8 @@ struct Rates {
 };
 Rates playback_rates(int tune, int diff, int diffSync, int amSpeed);
 std::int32_t rounded_rate(double rate);
-// The pitch heard from a loop played at `rate` that holds `freq` turns of the fundamental.
+// The pitch heard from a loop of 179 bytes played at `rate` that holds `freq` turns of the
+// fundamental (a hair less, which the jump back to the loop's start makes up for).
 double fundamental_hz(double rate, int freq);
 // The left ear's pan for " Pan" in hundredths of a decibel; the right ear's is its negative.
 std::int32_t pan(int pan_value);

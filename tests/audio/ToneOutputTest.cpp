@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
+#include <samplerate.h>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 
 #include "ToneTestSupport.h"
 
@@ -18,34 +21,34 @@ TEST(ToneOutput, ToneSoundsAtRateTimesTurnsOver179FromTheNextBlock) {
     // late change would show as a wrong frequency. 100000 Hz is read with the stretched kernel.
     for (auto [turns, rate] :
          {std::pair{15, 9000}, {1, 5000}, {15, 25100}, {60, 100}, {7, 40000}, {15, 100000}}) {
-        ASSERT_TRUE(out.tone.WriteChannel(0, sine_loop(turns)));
-        ASSERT_TRUE(out.channel(0).SetFrequency(rate));
+        ASSERT_TRUE(out.play(0, sine_loop(turns), rate));
         const auto left = side(out.pull(48000), 0);
         const double expected = rate * turns / 179.0;
         EXPECT_NEAR(frequency(left, kOutputRate), expected, expected * 1e-5)
-            << turns << " turns at " << rate;
-        EXPECT_NEAR(db(rms(left) * std::sqrt(2.0) / (100.0 / 128.0)), 0.0, 0.01)
-            << turns << " turns at " << rate;
+            << turns << "@" << rate;
+        EXPECT_NEAR(db(rms(left) * std::sqrt(2.0) / (100.0 / 128.0)), 0.0, 0.01) << rate;
     }
 }
 
 TEST(ToneOutput, PanLowersTheFarSideAndVolumeScalesBothInHundredthsOfADecibel) {
     OfflineTone out;
-    out.tone.WriteChannel(0, sine_loop(15));
-    out.channel(0).SetFrequency(9000);
+    out.play(0, sine_loop(15), 9000);
     const double full = rms(side(out.pull(kWholeLoops), 0));
+    auto levels = [&] {
+        out.pull(kGlide);  // past the glide of the last change
+        const auto frames = out.pull(kWholeLoops);
+        return std::pair(db(rms(side(frames, 0)) / full), db(rms(side(frames, 1)) / full));
+    };
     // pan, volume of buffer 0 alone: dB on the left, dB on the right
     struct Case {
         int pan, volume;
         double left, right;
     } cases[] = {{0, 0, 0, 0}, {-4000, 0, 0, -40}, {2500, 0, -25, 0}, {-4000, -990, -9.9, -49.9}};
     for (const Case& c : cases) {
-        ASSERT_TRUE(out.channel(0).SetPan(c.pan));
-        ASSERT_TRUE(out.primary().SetVolume(c.volume));
-        out.pull(kGlide);
-        const auto frames = out.pull(kWholeLoops);
-        EXPECT_NEAR(db(rms(side(frames, 0)) / full), c.left, 0.001) << c.pan << " " << c.volume;
-        EXPECT_NEAR(db(rms(side(frames, 1)) / full), c.right, 0.001) << c.pan << " " << c.volume;
+        ASSERT_TRUE(out.channel(0).SetPan(c.pan) && out.primary().SetVolume(c.volume));
+        const auto [left, right] = levels();
+        EXPECT_NEAR(left, c.left, 0.001) << c.pan << " " << c.volume;
+        EXPECT_NEAR(right, c.right, 0.001) << c.pan << " " << c.volume;
     }
     // At the ends of the ranges silence is exact, not just 100 dB down.
     ASSERT_TRUE(out.channel(0).SetPan(-10000));
@@ -56,42 +59,23 @@ TEST(ToneOutput, PanLowersTheFarSideAndVolumeScalesBothInHundredthsOfADecibel) {
     EXPECT_TRUE(all_zero(out.pull(kWholeLoops)));
     // The other channel buffer keeps its own pan, in the middle; silence by volume does
     // not stop the loops.
-    out.tone.WriteChannel(1, sine_loop(15));
-    out.channel(1).SetFrequency(9000);
+    out.play(1, sine_loop(15), 9000);
     ASSERT_TRUE(out.primary().SetVolume(0));
-    out.pull(kGlide);
-    EXPECT_NEAR(db(rms(side(out.pull(kWholeLoops), 1)) / full), 0.0, 0.001);
+    EXPECT_NEAR(levels().second, 0.0, 0.001);
 }
 
-TEST(ToneOutput, RestLevelAndNewBuffersAreExactSilence) {
-    OfflineTone out;
-    out.channel(0).SetFrequency(9000);
-    EXPECT_TRUE(all_zero(out.pull(4800))) << "a new buffer holds the rest level";
-    out.tone.WriteChannel(0, sine_loop(15));
-    out.tone.WriteChannel(1, sine_loop(7));
-    EXPECT_GT(rms(out.pull(4800)), 0.1);
-    out.tone.WriteChannel(0, filled(127));
-    out.tone.WriteChannel(1, filled(127));
-    EXPECT_TRUE(all_zero(out.pull(4800)));
-    // Play replaces the buffers: the new ones are silent until written.
-    out.tone.WriteChannel(0, sine_loop(15));
-    ASSERT_TRUE(out.tone.InitSynth(0));
-    out.channel(0).Play();
-    EXPECT_TRUE(all_zero(out.pull(4800)));
-}
-
-TEST(ToneOutput, BothBuffersAddUpAndTheSumSaturatesAtFullScale) {
+// The rest level is exact silence; both buffers add up and the sum is cut at full scale,
+// never wrapped around.
+TEST(ToneOutput, SilenceIsExactAndTheSumSaturatesAtFullScale) {
     auto play = [](const SampleArray& left, const SampleArray& right) {
         OfflineTone one;
-        one.tone.WriteChannel(0, left);
-        one.tone.WriteChannel(1, right);
-        one.channel(0).SetFrequency(9000);
-        one.channel(1).SetFrequency(9000);
+        one.play(0, left, 9000);
+        one.play(1, right, 9000);
         return one.pull(4800);
     };
-    for (float v : play(filled(255), filled(255))) ASSERT_EQ(v, 1.0f);
-    for (float v : play(filled(0), filled(0))) ASSERT_EQ(v, -1.0f);
-    // Two loud tones: the sum is cut at full scale, never wrapped around.
+    EXPECT_TRUE(all_zero(play(filled(127), filled(127))));
+    EXPECT_EQ(play(filled(255), filled(255)), std::vector<float>(9600, 1.0f));
+    EXPECT_EQ(play(filled(0), filled(0)), std::vector<float>(9600, -1.0f));
     const auto a = play(sine_loop(15, 120), filled(127));
     const auto b = play(filled(127), sine_loop(11, 120));
     const auto both = play(sine_loop(15, 120), sine_loop(11, 120));
@@ -106,10 +90,8 @@ TEST(ToneOutput, BothBuffersAddUpAndTheSumSaturatesAtFullScale) {
 TEST(ToneOutput, RefusedCallsKeepThePreviousSetting) {
     OfflineTone refused, plain;
     for (OfflineTone* out : {&refused, &plain}) {
-        out->tone.WriteChannel(0, sine_loop(15));
-        out->tone.WriteChannel(1, sine_loop(9));
-        out->channel(0).SetFrequency(9000);
-        out->channel(1).SetFrequency(12000);
+        out->play(0, sine_loop(15), 9000);
+        out->play(1, sine_loop(9), 12000);
         out->channel(0).SetPan(-4000);
         out->channel(1).SetPan(3000);
         out->primary().SetVolume(-600);
@@ -126,21 +108,164 @@ TEST(ToneOutput, RefusedCallsKeepThePreviousSetting) {
     refused.tone.observer = nullptr;
     for (int pan : {-10001, 10001}) EXPECT_FALSE(ch.SetPan(pan)) << pan;
     for (int volume : {1, -10001}) EXPECT_FALSE(primary.SetVolume(volume)) << volume;
-    // A channel buffer has no volume, the primary buffer no rate or pan.
-    EXPECT_FALSE(ch.SetVolume(-3000));
-    EXPECT_FALSE(primary.SetFrequency(20000));
-    EXPECT_FALSE(primary.SetPan(-2000));
-    // A write to no channel writes nothing; sample 179 never reaches the buffer.
-    EXPECT_FALSE(refused.tone.WriteChannel(2, filled(255)));
-    EXPECT_FALSE(refused.tone.WriteChannel(-1, filled(255)));
-    SampleArray last_changed = sine_loop(9);
+    // A channel buffer has no volume, the primary buffer no rate or pan; a write to no
+    // channel writes nothing.
+    EXPECT_FALSE(ch.SetVolume(-3000) || primary.SetFrequency(20000) || primary.SetPan(-2000));
+    EXPECT_FALSE(refused.tone.WriteChannel(2, filled(255)) ||
+                 refused.tone.WriteChannel(-1, filled(255)));
+    SampleArray last_changed = sine_loop(9);  // sample 179 never reaches the buffer
     last_changed[179] = 255;
     EXPECT_TRUE(refused.tone.WriteChannel(1, last_changed));
     EXPECT_EQ(refused.pull(9600), plain.pull(9600));
 
-    EXPECT_TRUE(ch.SetFrequency(100) && ch.SetFrequency(100000));
-    EXPECT_TRUE(ch.SetPan(-10000) && ch.SetPan(10000));
-    EXPECT_TRUE(primary.SetVolume(-10000) && primary.SetVolume(0));
+    EXPECT_TRUE(ch.SetPan(10000));  // the other ends are taken above
+}
+
+// The UI thread rewrites a buffer while the device's thread mixes it. A block mixes one
+// whole write or the next, never parts of two. CI also runs this under ThreadSanitizer.
+TEST(ToneOutput, NoBlockMixesTwoWrites) {
+    OfflineTone out;
+    out.channel(0).SetFrequency(9000);
+    const SampleArray writes[] = {filled(0), filled(255)};
+    constexpr int kEnough = 200;
+    std::atomic<bool> writing{true};
+    std::atomic<int> blocks[2] = {0, 0};
+    int mixed_blocks = 0;
+    std::thread mixer([&] {
+        std::vector<float> block(64 * 2);
+        auto all_near = [&](float value) {
+            return std::all_of(block.begin(), block.end(),
+                               [&](float v) { return std::abs(v - value) < 1e-5f; });
+        };
+        while (writing) {
+            out.device->pull(block.data(), 64);
+            if (all_near(-127.0f / 128.0f))
+                ++blocks[0];
+            else if (all_near(1.0f))
+                ++blocks[1];
+            else if (!all_zero(block))  // before the first write
+                ++mixed_blocks;
+        }
+    });
+    // On a busy machine the two threads may take turns on one core, so the writer also
+    // gives way now and then, after either kind. A refused write is judged only once the
+    // mixer has stopped: a failed assertion would end the process with it still running.
+    bool refused = false;
+    for (int i = 0; i < 5'000'000 && !refused && (blocks[0] < kEnough || blocks[1] < kEnough);
+         ++i) {
+        refused = !out.tone.WriteChannel(0, writes[i % 2]);
+        if (i % 101 == 0) std::this_thread::yield();
+    }
+    writing = false;
+    mixer.join();
+    EXPECT_FALSE(refused);
+    EXPECT_EQ(mixed_blocks, 0);
+    EXPECT_GE(blocks[0], kEnough);
+    EXPECT_GE(blocks[1], kEnough);
+}
+
+// Play opens the device again. When opening fails nothing is released: the buffers take
+// every call and the time line goes on silently. When starting fails both channel buffers
+// and the device go, the primary buffer stays. Either way the next Play recovers, with new
+// buffers that are silent until written.
+TEST(ToneOutput, ADeviceThatFailsOnPlayKeepsWhatItMustAndTheNextPlayRecovers) {
+    OfflineTone out;
+    auto objects = [&] {
+        return std::vector<const void*>{out.tone.primaryBuffer(), out.tone.channelBuffer(0),
+                                        out.tone.channelBuffer(1), out.tone.soundDevice()};
+    };
+    const auto before = objects();
+    out.device->open_failure = "Device unavailable";
+    EXPECT_FALSE(out.tone.InitSynth(0));
+    EXPECT_EQ(out.tone.failure(), "Device unavailable");
+    EXPECT_EQ(objects(), before);
+    EXPECT_TRUE(out.play(0, sine_loop(7), 9000));
+    EXPECT_TRUE(all_zero(out.pull(4800)));  // the old stream was closed first
+
+    out.device->open_failure.clear();
+    out.device->start_failure = "Invalid sample rate";
+    EXPECT_FALSE(out.tone.InitSynth(0));
+    EXPECT_EQ(out.tone.failure(), "Invalid sample rate");
+    EXPECT_EQ(objects(), (std::vector<const void*>{out.tone.primaryBuffer(), 0, 0, 0}));
+    ASSERT_NE(out.tone.primaryBuffer(), nullptr);
+    EXPECT_TRUE(out.tone.primaryBuffer()->SetVolume(-500));
+    EXPECT_FALSE(out.tone.WriteChannel(0, sine_loop(15)));
+    EXPECT_TRUE(all_zero(out.pull(4800)));
+
+    out.device->start_failure.clear();
+    ASSERT_TRUE(out.tone.InitSynth(0));
+    EXPECT_EQ(out.tone.failure(), "");
+    out.channel(0).Play();
+    EXPECT_TRUE(out.channel(0).SetFrequency(9000));
+    EXPECT_TRUE(all_zero(out.pull(4800)));
+    out.tone.WriteChannel(0, sine_loop(15));
+    EXPECT_GT(rms(out.pull(4800)), 0.1);
+}
+
+// 2864 frames at 48000 Hz are exactly three loops at 9000 Hz, so every line of the
+// output falls on a bin of a DFT over them and nothing leaks between bins.
+constexpr int kRate = 9000;
+constexpr std::size_t kFrames = 2864;
+
+// libsamplerate's best converter fed the same loop over and over, well past its start-up.
+std::vector<float> reference(const SampleArray& bytes) {
+    std::vector<float> input;
+    for (int loop = 0; loop < 100; ++loop)
+        for (int i = 0; i < kChannelBufferBytes; ++i)
+            input.push_back((bytes[std::size_t(i)] - 127.0f) / 128.0f);
+    const double ratio = kOutputRate / kRate;
+    std::vector<float> output(static_cast<std::size_t>(double(input.size()) * ratio));
+    SRC_DATA data{input.data(), output.data(), long(input.size()), long(output.size()), 0, 0, 0,
+                  ratio};
+    EXPECT_EQ(src_simple(&data, SRC_SINC_BEST_QUALITY, 1), 0);
+    EXPECT_GT(std::size_t(data.output_frames_gen), 11 * kFrames);
+    return {output.begin() + 10 * kFrames, output.begin() + 11 * kFrames};
+}
+
+TEST(ConversionFidelity, PureSineHasNoImagesAndMatchesTheBestReferenceConverter) {
+    const SampleArray loop = sine_loop(15, 127.0);
+    OfflineTone out;
+    out.tone.WriteChannel(0, loop);
+    out.channel(0).SetFrequency(kRate);
+    out.pull(1000);
+    const auto ours = spectrum(side(out.pull(kFrames), 0));
+    const auto theirs = spectrum(reference(loop));
+    const double tone = ours[45];  // 754.19 Hz
+    EXPECT_NEAR(db(tone / theirs[45]), 0.0, 0.1);
+    // Below 0.4 of the rate: the tone and the loop's own faint lines (its bytes are
+    // rounded) at the reference's levels, nothing between them. Above 0.6: no image.
+    int lines = 0;
+    for (std::size_t bin = 1; bin < ours.size(); ++bin) {
+        const double hz = double(bin) * kOutputRate / kFrames, level = db(ours[bin] / tone);
+        const double expected = db(theirs[bin] / tone);
+        if (hz < 0.4 * kRate && expected > -120.0) {
+            ++lines;
+            EXPECT_NEAR(level, expected, 0.1) << hz << " Hz";
+        } else if (hz < 0.4 * kRate) {
+            EXPECT_LT(level, -120.0) << hz << " Hz";
+        } else if (hz > 0.6 * kRate) {
+            EXPECT_LT(level, -90.0) << hz << " Hz";
+        }
+    }
+    EXPECT_EQ(lines, 71);  // every harmonic of the loop (50.28 Hz apart) below 3600 Hz
+}
+
+TEST(ConversionFidelity, PartsOfTheLoopAboveTheOutputsNyquistAreRemovedNotFoldedBack) {
+    // At 100000 Hz, 15 turns sound at 8380 Hz and 60 turns at 33520 Hz, which a plain read
+    // at 48000 Hz would fold back to 14480 Hz.
+    SampleArray loop{};
+    for (std::size_t i = 0; i < loop.size(); ++i) {
+        const double a = 2.0 * std::numbers::pi * double(i) / kChannelBufferBytes;
+        loop[i] =
+            std::uint8_t(std::lround(127.0 + 60.0 * std::sin(15 * a) + 60.0 * std::sin(60 * a)));
+    }
+    OfflineTone out;
+    out.tone.WriteChannel(0, loop);
+    out.channel(0).SetFrequency(100000);
+    // 2148 frames are 25 whole loops: each line falls on a bin, 22.35 Hz apart.
+    const auto lines = spectrum(side(out.pull(2148), 0));
+    EXPECT_NEAR(db(lines[375] / (60.0 / 128.0)), 0.0, 0.01);  // 8380 Hz
+    EXPECT_LT(db(lines[648] / (60.0 / 128.0)), -90.0);        // 14480 Hz
 }
 
 }  // namespace

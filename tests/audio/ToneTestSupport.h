@@ -2,6 +2,7 @@
 
 // Playing the tone output offline and measuring what comes out.
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <numbers>
@@ -40,6 +41,9 @@ struct OfflineTone {
         if (tone.InitSynth(0)) channel(0).Play(), channel(1).Play();
     }
     SoundBuffer& channel(int i) { return *tone.channelBuffer(i); }
+    bool play(int i, const SampleArray& loop, int hz) {
+        return tone.WriteChannel(i, loop) && channel(i).SetFrequency(hz);
+    }
     SoundBuffer& primary() { return *tone.primaryBuffer(); }
     // The next `frames` frames, left and right interleaved.
     std::vector<float> pull(std::size_t frames) {
@@ -68,9 +72,7 @@ inline double db(double ratio) {
 }
 
 inline bool all_zero(const std::vector<float>& x) {
-    for (float v : x)
-        if (v != 0.0f) return false;
-    return true;
+    return std::all_of(x.begin(), x.end(), [](float v) { return v == 0.0f; });
 }
 
 // Frequency from the rising zero crossings, each placed between its two samples.

@@ -65,9 +65,9 @@ private slots:
         OpenWindow w;
         QTest::qWait(600);
         seen({});  // silent and stopped: the desktop may sleep
-        w.panel().sc(P::Vol).set_value(40);
+        w.panel.sc(P::Vol).set_value(40);
         seen({take});
-        w.panel().sc(P::Vol).set_value(0);
+        w.panel.sc(P::Vol).set_value(0);
         seen({take, drop});
         w.form.play.click();  // a silent time line still runs to its end
         seen({take, drop, take});

@@ -1,7 +1,8 @@
 // Writes what the end-to-end scripts need to know of the window as a bash file: every
 // control's place in twips ("left top width height"), a parameter's controls by its name in
-// code (rect[sc.Vol], rect[tx.Vol], rect[ck.LeftAmp]), every parameter's default, and the
-// parameters' names in their keyframe order.
+// code (rect[sc.Vol], rect[tx.Vol], rect[ck.LeftAmp]), the client area (rect[form]), every
+// parameter's and switch's default (default[Vol], default[ck.LeftAmp]), and the names of the
+// parameters and of the switches in their keyframe order.
 #include <cstdio>
 #include <string>
 
@@ -28,13 +29,22 @@ int main() {
         const Rect& r = control.rect;
         std::printf("    [%s]=\"%d %d %d %d\"\n", key.c_str(), r.left, r.top, r.width, r.height);
     });
-    std::printf(")\ndeclare -A default=(\n");
+    std::printf("    [form]=\"0 0 %d %d\"\n)\ndeclare -A default=(\n", MainForm::kClientWidth,
+                MainForm::kClientHeight);
     for (const params::Param& p : params::kParams) {
         std::printf("    [%.*s]=%d\n", static_cast<int>(p.code.size()), p.code.data(), p.value);
+    }
+    for (const params::Switch& s : params::kSwitches) {
+        std::printf("    [ck.%.*s]=%d\n", static_cast<int>(s.code.size()), s.code.data(),
+                    form.panel.ck(s.id).value());
     }
     std::printf(")\nparams=(");
     for (const params::Param& p : params::kParams) {
         std::printf(" %.*s", static_cast<int>(p.code.size()), p.code.data());
+    }
+    std::printf(")\nswitches=(");
+    for (const params::Switch& s : params::kSwitches) {
+        std::printf(" %.*s", static_cast<int>(s.code.size()), s.code.data());
     }
     std::printf(")\n");
 }

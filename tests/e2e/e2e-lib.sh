@@ -7,46 +7,50 @@
 #     e2e_enter SECONDS "$@"          # re-runs the script on a display with a sound server
 #     e2e_setup QUORVANE TONE_TRACK OUTPUT_FOLDER
 #
-# and keeps its screenshots, recordings and the program's log in OUTPUT_FOLDER.
+# and keeps its screenshots, recordings and the program's log in OUTPUT_FOLDER. Controls
+# are named as in layout.sh (play, File1, tx.Vol, sc.Tune), parameters by their names in
+# code (Vol, Tune). Scripts that only write setups (key_entry) source it too. QUORVANE_LAYOUT
+# names the layout file.
+#
+# rect, default, params and switches come from that file:
+# shellcheck disable=SC2154
 
 e2e_here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 readonly e2e_title='Quorvane 0.2 Beta'
 
-# Control rectangles in twips (left top width height), as the form places them.
-readonly TX0="240 2640 375 285"          # left partial 1 amplitude text
-readonly TX4="5760 2640 375 285"         # right partial 1 amplitude text
-readonly TX9="6720 6240 375 285"         # "Tune"
-readonly TX10="1200 6240 375 285"        # AM base
-readonly TX11="1680 6240 375 285"        # AM speed
-readonly TX12="2160 6240 375 285"        # AM depth
-readonly TX13="2640 6240 375 285"        # AM offset
-readonly TX14="8280 6240 375 285"        # " Pan"
-readonly TX15="8760 6240 375 285"        # " Vol"
-readonly TX20="7200 6240 375 285"        # " Diff"
-readonly SC9="6720 4200 375 1935"        # "Tune" slider
-readonly SC15="8760 4200 375 1935"       # " Vol" slider
-readonly WF3PB="2160 240 1695 975"       # left view, 360 degrees
-readonly WF1PB="2160 1320 1695 975"      # left view, as played
-readonly WF4PB="3960 240 1695 975"       # right view, 360 degrees
-readonly WF2PB="3960 1320 1695 975"      # right view, as played
-readonly FILE1="2160 3000 1695 675"
-readonly TEXT3="3960 2400 1695 285"
-readonly SAVESES="3960 2760 1695 255"
-readonly FILE2="3960 3000 1695 675"
-readonly LIST1="7800 360 1455 1815"
-readonly ADDTOLIST="7800 2400 1455 375"
-readonly CLRLIST="7800 3360 1455 375"
-readonly PICTURE1="360 6960 8655 135"    # key strip
-readonly TIME="120 7080 9135 375"        # time cursor
-readonly PLAY="5640 7560 975 375"
-readonly ONEFORWARD="6720 7560 975 375"
-readonly TEXT2="8880 7560 405 285"
-readonly SETKEY="3480 8040 975 375"
-readonly EXECUTE="4560 8040 975 375"
+# rect (a control's place by name, "left top width height" in twips), default (the
+# parameters' and switches' values when the window opens) and params and switches (their
+# names in keyframe order), as the build writes them from the form and its parameter table.
+# shellcheck source=/dev/null
+. "${QUORVANE_LAYOUT:?names tests/e2e/layout.sh of the build}"
 
 fail() {
     echo "FAIL: $*"
     exit 1
+}
+
+# key_entry SECOND [NAME=VALUE...]: one keyframe line of a setup file, 121 digits and CR LF:
+# every parameter and switch at its default but those named (a switch as ck.NAME).
+key_entry() {
+    local -A value
+    local name pair
+    for name in "${!default[@]}"; do value[$name]=${default[$name]}; done
+    for pair in "${@:2}"; do
+        name=${pair%%=*}
+        [ -n "${value[$name]+set}" ] || fail "key_entry: no parameter or switch named $name"
+        value[$name]=${pair#*=}
+    done
+    printf '%03d' "$1"
+    for name in "${params[@]}"; do printf '%03d' "${value[$name]}"; done
+    for name in "${switches[@]}"; do printf '%d' "${value[ck.$name]}"; done
+    printf '\r\n'
+}
+
+# tone_hz TUNE [DIFF]: the tone in Hz of an ear's 179-byte buffer, which holds Freq turns,
+# played at the rate that " Tune" gives, lowered by DIFF as " Diff" lowers the right ear's.
+tone_hz() {
+    awk -v tune="$1" -v diff="${2:-0}" -v turns="${default[Freq]}" \
+        'BEGIN { printf "%.2f", (5000 + 200 * tune - diff) * turns / 179 }'
 }
 
 # A private X display. xvfb-run -a takes the first number from -n on that has no lock
@@ -64,7 +68,7 @@ e2e_enter() {
     shift
     [ "${1:-}" = --inside ] && return 0
     local tool
-    for tool in xvfb-run xdotool import convert compare pulseaudio parecord pactl; do
+    for tool in xvfb-run xdotool import convert compare identify pulseaudio parecord pactl; do
         command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
     done
     exec timeout -k 5 "$seconds" "$e2e_here/with-null-sink.sh" "${e2e_xvfb[@]}" "$0" --inside "$@"
@@ -120,28 +124,38 @@ program_running() {
     kill -0 "$e2e_program_pid" 2>/dev/null
 }
 
-# The splash covers 281 x 169 pixels at (192, 184) for the first 3 s, file lists included.
-# It is dark; the controls beneath it are light, a window not yet painted is black.
-readonly e2e_splash="2880 2760 4215 2535"
-
+# The splash is dark; the controls beneath it are light, a window not yet painted is black.
 splash_gone() {
     shot after_splash
-    awk -v b="$(mean_brightness after_splash "$e2e_splash")" 'BEGIN { exit !(b > 0.4) }'
+    awk -v b="$(mean_brightness after_splash about)" 'BEGIN { exit !(b > 0.4) }'
 }
 
-# Starts the program in the work folder and waits for its window and then for the splash
-# to go.
+# Starts the program in the work folder, waits for its window, photographs it with the
+# splash (splash.png, about 1 s after the start; the splash stays 3 s) and waits for the
+# splash to go (after_splash.png).
 window_start() {
+    local started=$EPOCHREALTIME
     (cd "$work" && exec "$quorvane") >"$work/quorvane.log" 2>&1 &
     e2e_program_pid=$!
     wait_for 20 window_shown || fail "no window titled '$e2e_title' within 20 s: $(cat "$work/quorvane.log")"
+    sleep "$(awk -v t="$started" -v now="$EPOCHREALTIME" 'BEGIN { d = t + 1 - now; print (d > 0 ? d : 0) }')"
+    shot splash
     wait_for 15 splash_gone || fail "the splash did not go within 15 s"
     program_running || fail "the program ended: $(cat "$work/quorvane.log")"
 }
 
-# Pixel centre of a rectangle in twips: "x y".
+# area CONTROL: the control's area in whole pixels, as ImageMagick writes one: WxH+X+Y.
+area() {
+    local r
+    read -r -a r <<<"${rect[$1]:?no control named $1 in $QUORVANE_LAYOUT}"
+    echo "$(((r[2] + 7) / 15))x$(((r[3] + 7) / 15))+$(((r[0] + 7) / 15))+$(((r[1] + 7) / 15))"
+}
+
+# centre CONTROL: the pixel at its middle, "X Y".
 centre() {
-    echo "$((($1 + $3 / 2 + 7) / 15)) $((($2 + $4 / 2 + 7) / 15))"
+    local r
+    read -r -a r <<<"${rect[$1]:?no control named $1 in $QUORVANE_LAYOUT}"
+    echo "$(((r[0] + r[2] / 2 + 7) / 15)) $(((r[1] + r[3] / 2 + 7) / 15))"
 }
 
 # click_at X Y [COUNT]: clicks a point of the window, in pixels (twice: a double click).
@@ -150,13 +164,21 @@ click_at() {
     sleep 0.2
 }
 
-# click RECT: clicks the middle of a control.
+# click CONTROL: clicks its middle.
 click() {
-    # shellcheck disable=SC2046,SC2086
-    click_at $(centre $1)
+    # shellcheck disable=SC2046
+    click_at $(centre "$1")
 }
 
-# type_into RECT TEXT: replaces the text of a text box as a user does.
+# click_first_row LIST [COUNT]: clicks the first row of a list (rows are 15 pixels high).
+click_first_row() {
+    local x r
+    read -r x _ <<<"$(centre "$1")"
+    read -r -a r <<<"${rect[$1]}"
+    click_at "$x" $(((r[1] + 7) / 15 + 7)) "${2:-1}"
+}
+
+# type_into CONTROL TEXT: replaces the text of a text box as a user does.
 type_into() {
     click "$1"
     xdotool key --clearmodifiers ctrl+a
@@ -164,30 +186,32 @@ type_into() {
     sleep 0.2
 }
 
+# set_param NAME=VALUE...: types each value into its parameter's text box.
+set_param() {
+    local pair
+    for pair in "$@"; do type_into "tx.${pair%%=*}" "${pair#*=}"; done
+}
+
 # shot NAME: photographs the window's client area into OUTPUT_FOLDER/NAME.png.
 shot() {
     timeout 10 import -window "$window" "$out/$1.png"
 }
 
-# crop NAME RECT: the control's area of screenshot NAME, as a file name.
+# crop NAME CONTROL: the control's area of screenshot NAME, as a file name.
 crop() {
-    local r
-    read -r -a r <<<"$2"
-    local name=$work/$1-${2// /_}.png
-    convert "$out/$1.png" -crop \
-        "$(((r[2] + 7) / 15))x$(((r[3] + 7) / 15))+$(((r[0] + 7) / 15))+$(((r[1] + 7) / 15))" \
-        +repage "$name"
+    local name=$work/$1-$2.png
+    convert "$out/$1.png" -crop "$(area "$2")" +repage "$name"
     echo "$name"
 }
 
-# changed_pixels SHOT_A SHOT_B RECT: how many pixels of a control differ between two shots.
+# changed_pixels SHOT_A SHOT_B CONTROL: how many pixels of a control differ between two shots.
 changed_pixels() {
     local n
     n=$(compare -metric AE "$(crop "$1" "$3")" "$(crop "$2" "$3")" null: 2>&1 || true)
     echo "${n%% *}"
 }
 
-# mean_brightness SHOT RECT: 0..1.
+# mean_brightness SHOT CONTROL: 0..1.
 mean_brightness() {
     convert "$(crop "$1" "$2")" -colorspace Gray -format '%[fx:mean]' info:
 }
@@ -221,23 +245,20 @@ track() {
     echo "$out/$1.ch$2.track"
 }
 
-# steady_tone TRACK HZ: "SHARE SECONDS LEVEL" of the loud windows of a track (within 10 dB
-# of the loudest): the share of them whose tone lies within 0.1 % of HZ, how many seconds
-# these make and their mean level in dB.
+# steady_tone TRACK HZ: "SHARE SECONDS LEVEL GAP" of the loud windows of a track (within
+# 10 dB of the loudest): the share of them whose tone lies within 0.1 % of HZ, how many
+# seconds these make and their mean level in dB; and the longest silence (30 dB below the
+# loudest) between the first loud window and the last, in seconds.
 steady_tone() {
     awk -v hz="$2" 'NR == FNR { if ($3 > top) top = $3; if (NR == 2) w = $1; next }
         $3 > top - 10 { n++; if ($2 > 0 && ($2 / hz - 1) ^ 2 < 1e-6) { k++; db += $3 } }
-        END { if (k) printf "%.3f %.1f %.1f\n", k / n, k * w, db / k; else print "0 0 -120" }' \
-        top=-200 "$1" "$1"
+        $3 > top - 10 { if (quiet > gap && n > 1) gap = quiet; quiet = 0 }
+        $3 < top - 30 { quiet++ }
+        END { if (k) printf "%.3f %.2f %.1f %.2f\n", k / n, k * w, db / k, gap * w
+              else print "0 0 -120 0" }' top=-200 "$1" "$1"
 }
 
-# tone_hz RATE: the tone in Hz of the window's 179-byte buffer, which holds 15 turns,
-# played at RATE samples per second.
-tone_hz() {
-    awk -v rate="$1" 'BEGIN { printf "%.2f", rate * 15 / 179 }'
-}
-
-# curve_colours SHOT RECT: "ROWS LEAST_RED MOST_RED" of the curve in a view: how many rows
+# curve_colours SHOT CONTROL: "ROWS LEAST_RED MOST_RED" of the curve in a view: how many rows
 # its strongly green pixels span (1 for a flat line), and the least and the most red among
 # them (0..255).
 curve_colours() {
@@ -248,7 +269,7 @@ curve_colours() {
     convert "$view" -fx 'g > 0.5 ? r : 0' -format '%[fx:round(maxima.r * 255)]\n' info:
 }
 
-# dark_columns SHOT RECT: the x positions (pixels from the control's left) of the columns
+# dark_columns SHOT CONTROL: the x positions (pixels from the control's left) of the columns
 # that hold dark pixels, as the key strip's markers draw them.
 dark_columns() {
     convert "$(crop "$1" "$2")" -colorspace Gray -threshold 30% txt:- |

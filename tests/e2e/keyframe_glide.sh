@@ -13,19 +13,14 @@ record_start glide
 window_start
 # Pan 0: the left channel carries the left ear alone. In the middle both ears' loops sum
 # there, at whatever offset they happen to run, which may all but cancel them.
-type_into "$TX14" 0
-type_into "$TX0" 100
-type_into "$TX4" 100
-type_into "$TX9" 20
-type_into "$TX15" 50
+set_param Pan=0 LeftPartial1=100 RightPartial1=100 Tune=20 Vol=50
 shot no_keys
-click "$SETKEY"
-for _ in 1 2 3 4 5; do click "$ONEFORWARD"; done
-type_into "$TX9" 50
-type_into "$TX15" 100
-click "$SETKEY"
+click setkey
+for _ in 1 2 3 4 5; do click oneforward; done
+set_param Tune=50 Vol=100
+click setkey
 shot two_keys
-click "$PLAY"
+click play
 sleep 0.3
 for n in 1 2 3 4; do
     shot "playing_$n"
@@ -36,32 +31,32 @@ record_stop
 program_running || fail "the program ended: $(cat "$work/quorvane.log")"
 
 # Markers at x = 20 + 14.23 t twips of the strip: pixel columns 1 and 6.
-before=$(dark_columns no_keys "$PICTURE1")
-after=$(dark_columns two_keys "$PICTURE1")
+before=$(dark_columns no_keys Picture1)
+after=$(dark_columns two_keys Picture1)
 echo "key strip: dark columns '$before' before Set Key, '$after' after"
 [ -z "$before" ] || fail "the key strip shows markers before any key was set"
 [ "$after" = "1 6 " ] || fail "the key strip does not show markers at 0 s and 5 s"
 
 # Shots over a second apart within the glide: the sliders and the second in Text2 change
 # between each two, the cursor's thumb (about a pixel a second) from the first to the last.
-for control in SC9 SC15 TEXT2; do
+for control in sc.Tune sc.Vol Text2; do
     changes=""
     for n in 1 2 3; do
-        changed=$(changed_pixels "playing_$n" "playing_$((n + 1))" "${!control}")
+        changed=$(changed_pixels "playing_$n" "playing_$((n + 1))" "$control")
         changes+=" $changed"
         [ "$changed" -gt 0 ] ||
             fail "$control did not change between playing_$n.png and playing_$((n + 1)).png"
     done
     echo "$control: pixels changed between shots:$changes"
 done
-changed=$(changed_pixels playing_1 playing_4 "$TIME")
-echo "TIME: $changed pixels changed from the first shot to the last"
+changed=$(changed_pixels playing_1 playing_4 time)
+echo "time: $changed pixels changed from the first shot to the last"
 [ "$changed" -gt 0 ] || fail "the time cursor did not move"
 
 # The glide: from the last window at "Tune" 20 to the first at 50 the tone rises through
 # the whole "Tune" steps in between (a window that straddles a step measures in between).
 track=$(track glide 1 0.05)
-awk -v low="$(tone_hz 9000)" -v high="$(tone_hz 15000)" '
+awk -v low="$(tone_hz 20)" -v high="$(tone_hz 50)" -v turns="${default[Freq]}" '
     function near(a, b) { return a > 0 && (a / b - 1) ^ 2 < 1e-6 }
     { t[NR] = $1; hz[NR] = $2; db[NR] = $3 }
     END {
@@ -72,10 +67,12 @@ awk -v low="$(tone_hz 9000)" -v high="$(tone_hz 15000)" '
         for (i = first; i <= last; i++) {
             if (hz[i] == 0) continue
             measured++
-            tune = (hz[i] * 179 / 15 - 5000) / 200
+            tune = (hz[i] * 179 / turns - 5000) / 200
             if ((tune - int(tune + 0.5)) ^ 2 > 0.01) continue
             tune = int(tune + 0.5)
             if (tune < previous) { print "falling at " t[i] " s: " hz[i] " Hz"; exit 1 }
+            # A sixth of a second a step: a jump of three is no glide.
+            if (tune > previous + 2) { print "jumping at " t[i] " s: " hz[i] " Hz"; exit 1 }
             if (tune > previous) steps++
             previous = tune
             on_steps++

@@ -5,9 +5,9 @@
 # 16 kHz keeps the loops' rates (9000 to 13000 samples per second) below the output rate.
 # Usage: render_memory.sh QUORVANE_RENDER OUTPUT_FOLDER
 set -euo pipefail
+. "$(dirname "$0")/e2e-lib.sh"
 render=$1
 out=$2
-fail() { echo "FAIL: $*"; exit 1; }
 [ -x /usr/bin/time ] || { echo "skipped: /usr/bin/time is not installed"; exit 77; }
 command -v soxi >/dev/null || { echo "skipped: soxi is not installed"; exit 77; }
 rm -rf "$out"
@@ -18,13 +18,8 @@ trap 'rm -rf "$work"' EXIT
 free_kb=$(df -Pk "$work" | awk 'NR == 2 { print $4 }')
 [ "$free_kb" -gt 2000000 ] || { echo "skipped: less than 2 GB free in $work"; exit 77; }
 
-entry() {
-    local fields=(100 0 0 0 100 0 0 0 15 "$2" 100 0 0 0 0 80 0 0 0 0 0 0 50 50 100 100
-        0 0 0 0 0 0 0 0 100 100 0 0)
-    printf '%03d' "$1" "${fields[@]}"
-    printf '0000\r\n'
-}
-{ entry 0 20; entry 600 40; } >"$work/Glide.qrv"
+tone=(LeftPartial1=100 RightPartial1=100 AmBase=100 Pan=0 Vol=80)
+{ key_entry 0 "${tone[@]}" Tune=20; key_entry 600 "${tone[@]}" Tune=40; } >"$work/Glide.qrv"
 for _ in $(seq 60); do printf 'Glide.qrv\r\n'; done >"$work/TenHours.ses"
 
 # peak NAME INPUT: renders INPUT and prints "PEAK_KB SECONDS LENGTH_SECONDS".

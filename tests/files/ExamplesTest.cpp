@@ -4,7 +4,7 @@ namespace qv {
 namespace {
 
 // The examples as a newcomer finds them in the setups folder: every setup loads whole, and
-// the session names three of them.
+// the session names three of them. Running a session is the window's end-to-end test.
 class ExamplesTest : public testing::FormFixture {};
 
 TEST_F(ExamplesTest, EverySetupLoadsWholeAndTheSessionFindsItsSetups) {
@@ -28,8 +28,6 @@ TEST_F(ExamplesTest, EverySetupLoadsWholeAndTheSessionFindsItsSetups) {
     ASSERT_EQ(form.List1.list_count(), 3);
     for (int i = 0; i < 3; ++i) form.List1.double_click(i);
     EXPECT_TRUE(reports.empty()) << reports.front();
-    form.execute.click();
-    EXPECT_TRUE(form.sessionPlayer.running());
 }
 
 }  // namespace

@@ -38,7 +38,12 @@ protected:
     void set_mode(const std::string& name, fs::perms mode) {
         fs::permissions(dir.path() / name, mode);
     }
-    void expect_report(const std::string& name, const std::string& why, const std::string& what) {
+    void save_as(const std::string& name) {
+        form.Text1.set_text(name);
+        form.save.click();
+    }
+    void expect_report(const std::string& name, const std::string& why,
+                       const std::string& what = "A file of that name was left as it was.") {
         ASSERT_EQ(reports.size(), 1u) << name;
         EXPECT_NE(reports[0].find("\"" + name + "\": " + why + ". " + what), std::string::npos)
             << reports[0];
@@ -47,9 +52,8 @@ protected:
 };
 
 TEST_F(FileFaultTest, AFileThatCannotBeOpenedChangesNothingAndSaysWhy) {
-    for (const char* name : {"a.qrv", "gone.qrv", "locked.qrv", "gone.ses", "locked.ses"}) {
+    for (const char* name : {"a.qrv", "gone.qrv", "locked.qrv", "gone.ses", "locked.ses"})
         write_file(name, entry(1, 10) + "\r\n");
-    }
     form.File1.refresh_list();
     form.File2.refresh_list();
     // Listed as files, then some went and others became unreadable.
@@ -61,12 +65,9 @@ TEST_F(FileFaultTest, AFileThatCannotBeOpenedChangesNothingAndSaysWhy) {
     write_file("huge.qrv", "");
     fs::resize_file(dir.path() / "huge.qrv", 65u << 20);  // sparse: no disk space taken
 
+    // Where the name is opened from: the setup list, the session's entries, the session list.
     enum From { SetupList, SessionEntry, SessionFiles };
-    struct Case {
-        From from;
-        std::string name, why;
-    };
-    const std::vector<Case> cases = {
+    const std::tuple<From, std::string, std::string> cases[] = {
         {SetupList, "gone.qrv", "No such file or directory"},
         {SetupList, "locked.qrv", "Permission denied"},
         {SessionEntry, "a.qrv/inside.qrv", "Not a directory"},
@@ -77,30 +78,28 @@ TEST_F(FileFaultTest, AFileThatCannotBeOpenedChangesNothingAndSaysWhy) {
         {SessionFiles, "gone.ses", "No such file or directory"},
         {SessionFiles, "locked.ses", "Permission denied"},
     };
-    for (const Case& c : cases) form.List1.add_item(c.name);
+    for (const auto& c : cases) form.List1.add_item(std::get<1>(c));
     key_at(4, 40);
     form.Text1.set_text("mine.qrv");
     auto seen = [&] {
         return std::tuple{form.List2.items(), form.List1.items(),         form.Text1.text(),
-                          form.Text3.text(),  form.Picture1.ops().size(), text(0)};
+                          form.Text3.text(),  form.Picture1.ops().size(), text(P::LeftPartial1)};
     };
     const auto before = seen();
-
     with_permissions_checked([&] {
-        for (int i = 0; i < static_cast<int>(cases.size()); ++i) {
-            const Case& c = cases[i];
-            if (c.from == SessionEntry) {
-                form.List1.double_click(i);
-            } else {
-                FileListBox& files = c.from == SetupList ? form.File1 : form.File2;
-                const auto at = std::find(files.names().begin(), files.names().end(), c.name);
-                ASSERT_NE(at, files.names().end()) << c.name;
+        int entry_index = 0;
+        for (const auto& [from, name, why] : cases) {
+            FileListBox& files = from == SetupList ? form.File1 : form.File2;
+            const auto at = std::find(files.names().begin(), files.names().end(), name);
+            if (from == SessionEntry)
+                form.List1.double_click(entry_index);
+            else
                 files.double_click(static_cast<int>(at - files.names().begin()));
-            }
-            expect_report(c.name, c.why,
-                          c.from == SessionFiles ? "The session list was left as it was."
-                                                 : "The keyframes were left as they were.");
-            EXPECT_EQ(seen(), before) << c.name;
+            ++entry_index;
+            expect_report(name, why,
+                          from == SessionFiles ? "The session list was left as it was."
+                                               : "The keyframes were left as they were.");
+            EXPECT_EQ(seen(), before) << name;
         }
     });
     EXPECT_EQ(form.File2.names(), (Names{"locked.ses"}));  // the list shows what is there
@@ -108,8 +107,7 @@ TEST_F(FileFaultTest, AFileThatCannotBeOpenedChangesNothingAndSaysWhy) {
 
 TEST_F(FileFaultTest, ASaveThatCannotFinishLeavesTheOldFileWhole) {
     key_at(1, 11);
-    form.Text1.set_text("keep.qrv");
-    form.save.click();
+    save_as("keep.qrv");
     const std::string old = read_file("keep.qrv");
     key_at(2, 22);
     key_at(3, 33);
@@ -124,13 +122,12 @@ TEST_F(FileFaultTest, ASaveThatCannotFinishLeavesTheOldFileWhole) {
     form.save.click();
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, old_handler);
-    expect_report("keep.qrv", "File too large", "A file of that name was left as it was.");
+    expect_report("keep.qrv", "File too large");
     EXPECT_EQ(read_file("keep.qrv"), old);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1)
         << "the temporary file was left behind";
 
-    form.Text1.set_text("");
-    form.save.click();
+    save_as("");
     EXPECT_EQ(reports, (Names{"The setup has no name, so it was not saved."}));
     reports.clear();
 
@@ -141,18 +138,16 @@ TEST_F(FileFaultTest, ASaveThatCannotFinishLeavesTheOldFileWhole) {
     form.Text3.set_text("keep.ses");
     with_permissions_checked([&] { form.saveses.click(); });
     set_mode(".", fs::perms::owner_all);
-    expect_report("keep.ses", "Permission denied", "A file of that name was left as it was.");
+    expect_report("keep.ses", "Permission denied");
     EXPECT_EQ(read_file("keep.ses"), "a.qrv\r\n");
 
     // A pipe or a device of that name is not replaced by a file, nor waited on.
     ASSERT_EQ(mkfifo((dir.path() / "pipe.qrv").c_str(), 0644), 0);
-    form.Text1.set_text("pipe.qrv");
-    form.save.click();
-    expect_report("pipe.qrv", "not a regular file", "A file of that name was left as it was.");
+    save_as("pipe.qrv");
+    expect_report("pipe.qrv", "not a regular file");
     EXPECT_TRUE(fs::is_fifo(dir.path() / "pipe.qrv"));
 
-    form.Text1.set_text("keep.qrv");
-    form.save.click();  // with room again the save replaces the file
+    save_as("keep.qrv");  // with room again the save replaces the file
     EXPECT_EQ(read_file("keep.qrv").size(), 3 * 123u);
 
     // A link stays a link: the setup goes where it points, with that file's permissions.
@@ -160,8 +155,7 @@ TEST_F(FileFaultTest, ASaveThatCannotFinishLeavesTheOldFileWhole) {
     write_file("store/real.qrv", "");
     set_mode("store/real.qrv", fs::perms::owner_read | fs::perms::owner_write);
     fs::create_symlink("store/real.qrv", dir.path() / "link.qrv");
-    form.Text1.set_text("link.qrv");
-    form.save.click();
+    save_as("link.qrv");
     EXPECT_TRUE(fs::is_symlink(dir.path() / "link.qrv"));
     EXPECT_EQ(read_file("store/real.qrv"), read_file("keep.qrv"));
     EXPECT_EQ(fs::status(dir.path() / "store/real.qrv").permissions(),

@@ -1,6 +1,8 @@
+// Setup files: the items of a file, the keyframes read from them and written back.
 #include <algorithm>
 
 #include "../timeline/FormFixture.h"
+#include "files/ItemReader.h"
 
 namespace qv {
 namespace {
@@ -24,7 +26,7 @@ protected:
 };
 
 TEST_F(SetupFileTest, SavedKeysLoadBackAndNoKeysSaveAsAnEmptyFile) {
-    form.panel.ck(3).set_value(1);
+    form.panel.ck(Free::RightShift).set_value(1);
     for (int s : {600, 0, 300, 1, 599}) key_at(s, s % 101);
     const Names saved = form.List2.items();
     form.Text1.set_text("trip.qrv");
@@ -43,33 +45,29 @@ TEST_F(SetupFileTest, SavedKeysLoadBackAndNoKeysSaveAsAnEmptyFile) {
     write_file("empty.qrv", "");
     form.stop.click();
     load_from_list("empty.qrv");  // empties the list and still checks the keys
-    EXPECT_EQ(form.List2.list_count(), 0);
-    EXPECT_EQ(black_markers(), 0);
-    EXPECT_EQ(form.Text1.text(), "empty.qrv");
+    EXPECT_EQ(std::tuple(form.List2.list_count(), black_markers(), form.Text1.text()),
+              std::tuple(0, 0L, std::string("empty.qrv")));
     form.Text1.set_text("none.qrv");
     form.save.click();
-    EXPECT_TRUE(exists("none.qrv"));
+    EXPECT_TRUE(std::filesystem::exists(dir.path() / "none.qrv"));
     EXPECT_EQ(read_file("none.qrv"), "");
     EXPECT_TRUE(reports.empty());
 }
 
+// No key at 3 s after loading: the recorded segment (positions 0 and 1) now names the
+// loaded setup's two keys, and the marker at 3 s was erased.
 TEST_F(SetupFileTest, LoadingReplacesTheKeysAndAppliesThemAtThePlayTime) {
     write_file("a.qrv", entry(0, 10) + "\r\n" + entry(20, 30) + "\r\n");
     key_at(3, 1);
     form.nextkey.click();  // the play time is now 3 s
     form.time.set_value(44);
-
     load_from_list("a.qrv");
     EXPECT_EQ(form.List2.items(), (Names{entry(0, 10), entry(20, 30)}));
     EXPECT_EQ(form.Text1.text(), "a.qrv");
-    EXPECT_EQ(black_markers(), 2);  // the marker at 3 s was erased
-    EXPECT_EQ(form.time.value(), 44);
-    EXPECT_EQ(form.timeline.playtime(), 3.0f);
-    // No key at 3 s: the recorded segment (positions 0 and 1) now names a's two keys.
-    EXPECT_EQ(text(30), "13");
-
+    EXPECT_EQ(black_markers(), 2);
+    EXPECT_EQ(shown(), "44 '44' 3 13");
     form.prevkey.click();  // to 0 s, a's first key
-    EXPECT_EQ(text(30), "10");
+    EXPECT_EQ(text(kPlain), "10");
 }
 
 TEST_F(SetupFileTest, LinesThatAreNotKeyframesAreSkippedAndReportedOnce) {
@@ -93,8 +91,10 @@ TEST_F(SetupFileTest, LinesThatAreNotKeyframesAreSkippedAndReportedOnce) {
     EXPECT_NE(reports[0].find("lines 2, 3, 4, 5, 6, 8."), std::string::npos) << reports[0];
 }
 
+// A byte-order mark does not cost the first key; a stable sort says where one key after
+// the other goes.
 TEST_F(SetupFileTest, ManyKeysFillTheListOnceInKeyOrder) {
-    std::string bytes = "\xEF\xBB\xBF";  // a byte-order mark does not cost the first key
+    std::string bytes = "\xEF\xBB\xBF";
     Names keys;
     for (int i = 0; i < 3000; ++i) {
         keys.push_back(entry(i * 7 % 50, i % 11));
@@ -104,11 +104,38 @@ TEST_F(SetupFileTest, ManyKeysFillTheListOnceInKeyOrder) {
     int refreshes = 0;
     form.List2.on_refresh = [&] { ++refreshes; };
     load_from_list("many.qrv");
-    std::stable_sort(keys.begin(), keys.end());  // where one key after the other goes
+    std::stable_sort(keys.begin(), keys.end());
     EXPECT_EQ(form.List2.items(), keys);
-    EXPECT_EQ(refreshes, 1);
-    EXPECT_EQ(black_markers(), 50);
-    EXPECT_TRUE(reports.empty());
+    EXPECT_EQ(std::tuple(refreshes, black_markers(), reports.size()), std::tuple(1, 50L, 0u));
+}
+
+using Items = std::vector<std::pair<std::string, int>>;  // text and line number
+
+TEST(ItemReader, SplitsItemsByTheFileRules) {
+    const std::string kBom = "\xEF\xBB\xBF";
+    const std::vector<std::pair<std::string, Items>> cases = {
+        {"a,b\r\nc\r\n", {{"a", 1}, {"b", 1}, {"c", 2}}},
+        {"a,\r\n", {{"a", 1}, {"", 1}}},  // a line end right after a comma
+        {"a,", {{"a", 1}}},               // the end of the file ends it all
+        {"\"x, y\",z\r\n", {{"x, y", 1}, {"z", 1}}},
+        {"\"a\"tail,b\r\n", {{"a", 1}, {"b", 1}}},
+        // An unclosed quote ends with its line and cannot swallow the rest of the file.
+        {"\"abc\r\nd\r\n", {{"abc", 1}, {"d", 2}}},
+        {"a\"b\r\n", {{"a\"b", 1}}},  // only a leading quote delimits
+        {"   007\r\n  \"  q\" , r \r\n", {{"007", 1}, {"  q", 2}, {"r ", 2}}},
+        {"a\r\n\r\nb\r\n", {{"a", 1}, {"", 2}, {"b", 3}}},
+        {"\r\n", {{"", 1}}},
+        {"", {}},
+        {"a\r\nb", {{"a", 1}, {"b", 2}}},  // no final line end reads the same
+        {"a\nb\rc,d\r\n\ne", {{"a", 1}, {"b", 2}, {"c", 3}, {"d", 3}, {"", 4}, {"e", 5}}},
+        // A byte-order mark is skipped at the start of the file only.
+        {kBom + "a," + kBom + "b\r\n", {{"a", 1}, {kBom + "b", 1}}},
+    };
+    for (const auto& [bytes, want] : cases) {
+        Items got;
+        for (const Item& item : read_items(bytes)) got.emplace_back(item.text, item.line);
+        EXPECT_EQ(got, want) << ::testing::PrintToString(bytes);
+    }
 }
 
 }  // namespace

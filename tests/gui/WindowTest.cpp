@@ -1,14 +1,23 @@
-#include <QCheckBox>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QScrollBar>
-#include <QStyleOptionSlider>
+#include <QTest>
+#include <QtWidgets>
+#include <fstream>
 
 #include "WindowFixture.h"
+#include "gui/QtClock.h"
+#include "gui/Skin.h"
 
 using namespace qv;
+
+// A widget by its control's name in the form: the array's name and the index in brackets.
+static QString item(const char* array, int index) {
+    return QStringLiteral("%1(%2)").arg(array).arg(index);
+}
+static QString bar(P::Id k) {
+    return item(k < params::kVerticalCount ? "sc" : "hsc", k);
+}
+static QString text(P::Id k) {
+    return item("tx", k);
+}
 
 // The centre of an arrow, the thumb or a part of the trough of a bar.
 static QPoint centre(QScrollBar* bar, QStyle::SubControl part) {
@@ -27,6 +36,23 @@ class WindowTest : public QObject {
     Q_OBJECT
     std::unique_ptr<OpenWindow> w_;
 
+    // Presses Tab (or Shift+Tab) until the focus is back where it started; the widgets it
+    // passed, from the starting one on.
+    static QStringList walk(Qt::KeyboardModifiers modifiers = {}) {
+        QStringList names;
+        QWidget* start = QApplication::focusWidget();
+        for (QWidget* at = start; at && names.size() < 500 && (names.empty() || at != start);
+             at = QApplication::focusWidget()) {
+            names << at->objectName();
+            QTest::keyClick(at, Qt::Key_Tab, modifiers);
+        }
+        return names;
+    }
+    QString spoken(const QString& name) {
+        return QAccessible::queryAccessibleInterface(w_->widget(name))->text(QAccessible::Name);
+    }
+    QRect place(const QString& name) { return w_->widget(name)->geometry(); }
+
 private slots:
     void init() { w_ = std::make_unique<OpenWindow>(); }
     void cleanup() { w_.reset(); }
@@ -35,100 +61,142 @@ private slots:
         QCOMPARE(w_->window->windowTitle(), QStringLiteral("Quorvane 0.2 Beta"));
         QCOMPARE(w_->window->size(), QSize(627, 569));
         QCOMPARE(w_->window->minimumSize(), w_->window->maximumSize());
-        w_->form.for_each_control([&](Control& control, std::string_view array, int index) {
-            QString name = QString::fromUtf8(array.data(), qsizetype(array.size()));
-            QWidget* w = w_->widget(index < 0 ? name : name + QStringLiteral("(%1)").arg(index));
-            const Rect& r = control.rect;
-            QCOMPARE(w->geometry(), QRect(qRound(r.left / 15.0), qRound(r.top / 15.0),
-                                          qRound(r.width / 15.0), qRound(r.height / 15.0)));
-            QCOMPARE(w->toolTip(), QString::fromStdString(control.tooltip));
+        w_->form.for_each_control([&](Control&, std::string_view array, int index) {
+            const std::string name(array);
+            w_->widget(index < 0 ? QString::fromStdString(name) : item(name.c_str(), index));
         });
         QCOMPARE(w_->widget("save")->toolTip(), QStringLiteral("  Save this setup  "));
-        for (auto [name, shape] : {std::pair{"sc(0)", Qt::SizeVerCursor},
-                                   {"sc(25)", Qt::SizeVerCursor},
-                                   {"hsc(34)", Qt::SizeHorCursor},
-                                   {"hsc(37)", Qt::SizeHorCursor},
-                                   {"hsc(26)", Qt::ArrowCursor},
-                                   {"time", Qt::ArrowCursor}})
+        // 15 twips to the pixel, rounded; the sliders that move show it in their cursors.
+        for (auto [name, rect, shape] :
+             {std::tuple{bar(P::LeftPartial1), QRect(16, 32, 25, 137), Qt::SizeVerCursor},
+              {bar(P::RightAmp), QRect(48, 280, 25, 129), Qt::SizeVerCursor},
+              {bar(P::LeftOn), QRect(32, 512, 49, 17), Qt::SizeHorCursor},
+              {bar(P::SwitchSpeed), QRect(144, 536, 49, 17), Qt::SizeHorCursor},
+              {bar(P::LeftPhase1), QRect(16, 216, 25, 17), Qt::ArrowCursor},
+              {QStringLiteral("time"), QRect(8, 472, 609, 25), Qt::ArrowCursor},
+              {item("ck", Free::RightAmp), QRect(59, 440, 13, 13), Qt::ArrowCursor}}) {
+            QCOMPARE(place(name), rect);
             QCOMPARE(w_->widget(name)->cursor().shape(), shape);
-        // Keyframes reach sc(8) through its text; its widgets still stay out of sight.
-        w_->panel().tx(8).set_text("30");
-        for (const char* hidden : {"sc(8)", "tx(8)", "List2"})
+        }
+        // Keyframes reach Freq through its text; its widgets still stay out of sight.
+        w_->panel.tx(P::Freq).set_text("30");
+        for (const QString& hidden : {bar(P::Freq), text(P::Freq), QStringLiteral("List2")})
             QVERIFY(!w_->widget(hidden)->isVisible());
     }
 
-    void thumb_release_reports_once_with_maximum_at_top() {
-        auto* bar = w_->widget<QScrollBar>("sc(12)");  // depth, 0..50
+    // A thumb drag is one change, on release; arrows and trough clicks move by one, the
+    // maximum at the top of a vertical bar and at the right of a horizontal one.
+    void mouse_moves_a_slider_by_one_or_by_a_released_drag() {
+        auto* depth = w_->widget<QScrollBar>(bar(P::AmDepth));  // 0..50
         int changes = 0;
-        w_->panel().sc(12).on_change = [&] { ++changes; };
-        for (auto [to, value] : {std::pair{QPoint(bar->width() / 2, 0), 50},
-                                 {QPoint(bar->width() / 2, bar->height() - 1), 0}}) {
-            const int before = w_->panel().sc(12).value();
-            QTest::mousePress(bar, Qt::LeftButton, {}, centre(bar, QStyle::SC_ScrollBarSlider));
-            QTest::mouseMove(bar, (centre(bar, QStyle::SC_ScrollBarSlider) + to) / 2);
-            QTest::mouseMove(bar, to);
-            QCOMPARE(w_->panel().sc(12).value(), before);
-            QTest::mouseRelease(bar, Qt::LeftButton, {}, to);
-            QCOMPARE(w_->panel().sc(12).value(), value);
+        w_->panel.sc(P::AmDepth).on_change = [&] { ++changes; };
+        for (auto [to, value] : {std::pair{QPoint(depth->width() / 2, 0), 50},
+                                 {QPoint(depth->width() / 2, depth->height() - 1), 0}}) {
+            const QPoint thumb = centre(depth, QStyle::SC_ScrollBarSlider);
+            QTest::mousePress(depth, Qt::LeftButton, {}, thumb);
+            QTest::mouseMove(depth, (thumb + to) / 2);
+            QTest::mouseMove(depth, to);
+            QCOMPARE(changes, value ? 0 : 1);
+            QTest::mouseRelease(depth, Qt::LeftButton, {}, to);
+            QCOMPARE(w_->panel.sc(P::AmDepth).value(), value);
         }
         QCOMPARE(changes, 2);
+        using S = QStyle;  // the upper arrow, the lower one, the trough below the thumb and above
+        for (auto [k, part, value] : {std::tuple{P::Tune, S::SC_ScrollBarSubLine, 21},
+                                      {P::Tune, S::SC_ScrollBarAddLine, 20},
+                                      {P::Tune, S::SC_ScrollBarAddPage, 19},
+                                      {P::Tune, S::SC_ScrollBarSubPage, 20},
+                                      {P::SwitchOffset, S::SC_ScrollBarAddLine, 1}}) {
+            auto* w = w_->widget<QScrollBar>(bar(k));
+            QTest::mouseClick(w, Qt::LeftButton, {}, centre(w, part));
+            QCOMPARE(w_->panel.bar(k).value(), value);
+        }
     }
 
-    void arrow_and_trough_clicks_move_the_value_by_one() {
-        using S = QStyle;  // the upper arrow, the lower one, the trough below the thumb and above
-        for (auto [part, value] : {std::pair{S::SC_ScrollBarSubLine, 21},
-                                   {S::SC_ScrollBarAddLine, 20},
-                                   {S::SC_ScrollBarAddPage, 19},
-                                   {S::SC_ScrollBarSubPage, 20}}) {
-            QTest::mouseClick(w_->widget("sc(9)"), Qt::LeftButton, {},
-                              centre(w_->widget<QScrollBar>("sc(9)"), part));
-            QCOMPARE(w_->panel().sc(9).value(), value);
+    void keys_and_wheel_move_a_slider_one_step_towards_its_arrow() {
+        QWidget* tune = w_->widget(bar(P::Tune));  // 20 of 0..100, maximum at the top
+        for (auto key : {Qt::Key_Up, Qt::Key_Up, Qt::Key_Down}) QTest::keyClick(tune, key);
+        QCOMPARE(w_->panel.sc(P::Tune).value(), 21);
+        // Angles in eighths of a degree, flag 1 for Shift held, 2 for natural scrolling
+        // (inverted). A touchpad's small deltas add up to notches and turning back starts
+        // afresh; Shift changes nothing; natural scrolling follows the hand; a sideways tilt
+        // means nothing to a vertical bar and moves a horizontal one to the right.
+        const P::Id T = P::Tune, O = P::SwitchOffset, D = P::AmDepth;
+        struct Turn {
+            P::Id k;
+            int x, y, flags, value;
+        } turns[] = {{T, 0, 120, 0, 22},  {T, 0, 60, 0, 22},   {T, 0, 60, 0, 23},
+                     {T, 0, 90, 0, 23},   {T, 0, -60, 0, 23},  {T, 0, -60, 0, 22},
+                     {T, 0, -120, 2, 23}, {T, -120, 0, 0, 23}, {T, 0, -120, 1, 22},
+                     {O, 0, 120, 0, 1},   {O, -120, 0, 0, 2},  {O, 0, -120, 0, 1},
+                     {D, 0, 120, 0, 50}};
+        w_->panel.sc(D).set_value(50);  // at its maximum: no change, no event
+        w_->panel.sc(D).on_change = [&] { QFAIL("AmDepth moved beyond its maximum"); };
+        for (const Turn& t : turns) {
+            QWidget* w = w_->widget(bar(t.k));
+            const QPointF at(w->width() / 2.0, w->height() / 2.0);
+            QWheelEvent event(at, w->mapToGlobal(at), {}, {t.x, t.y}, Qt::NoButton,
+                              t.flags & 1 ? Qt::ShiftModifier : Qt::NoModifier, Qt::NoScrollPhase,
+                              t.flags & 2);
+            QApplication::sendEvent(w, &event);
+            QCOMPARE(w_->panel.bar(t.k).value(), t.value);
         }
-        auto* offset = w_->widget<QScrollBar>("hsc(36)");
-        QTest::mouseClick(offset, Qt::LeftButton, {}, centre(offset, S::SC_ScrollBarAddLine));
-        QCOMPARE(w_->panel().hsc(36).value(), 1);  // the right arrow
+        QTest::keyClick(w_->widget(bar(O)), Qt::Key_End);
+        QCOMPARE(w_->panel.hsc(O).value(), 100);
     }
 
     void typing_and_program_writes_go_both_ways() {
-        QTest::keyClicks(w_->widget("tx(5)"), "42");
-        QCOMPARE(w_->panel().sc(5).value(), 42);
-        QCOMPARE(w_->widget<QScrollBar>("sc(5)")->value(), 100 - 42);
+        QTest::keyClicks(w_->widget(text(P::RightPartial2)), "42");
+        QCOMPARE(w_->panel.sc(P::RightPartial2).value(), 42);
         // Clearing a text makes it "0" in the core, and the box shows it at once.
-        auto* offset = w_->widget<QLineEdit>("tx(36)");
-        w_->panel().hsc(36).set_value(12);
+        auto* offset = w_->widget<QLineEdit>(text(P::SwitchOffset));
+        w_->panel.hsc(P::SwitchOffset).set_value(12);
         offset->selectAll();
         QTest::keyClick(offset, Qt::Key_Backspace);
         QCOMPARE(offset->text(), QStringLiteral("0"));
-        QCOMPARE(w_->widget<QScrollBar>("hsc(36)")->value(), 0);
+        QCOMPARE(w_->widget<QScrollBar>(bar(P::SwitchOffset))->value(), 0);
 
-        w_->panel().sc(7).set_value(42);
-        QCOMPARE(w_->widget<QLineEdit>("tx(7)")->text(), QStringLiteral("42"));
-        QCOMPARE(w_->widget<QScrollBar>("sc(7)")->value(), 100 - 42);
+        w_->panel.sc(P::RightPartial4).set_value(42);
+        QCOMPARE(w_->widget<QLineEdit>(text(P::RightPartial4))->text(), QStringLiteral("42"));
+        QCOMPARE(w_->widget<QScrollBar>(bar(P::RightPartial4))->value(), 100 - 42);
         w_->form.play.caption = "Playing";
         w_->form.play.set_enabled(false);
         QCOMPARE(w_->widget<QPushButton>("play")->text(), QStringLiteral("Playing"));
         QVERIFY(!w_->widget("play")->isEnabled());
-        w_->panel().ck(0).set_value(2);
-        QCOMPARE(w_->widget<QCheckBox>("ck(0)")->checkState(), Qt::PartiallyChecked);
-        QTest::mouseClick(w_->widget("ck(0)"), Qt::LeftButton);
-        QCOMPARE(w_->panel().ck(0).value(), 1);
+        w_->panel.ck(Free::LeftAmp).set_value(2);
+        QCOMPARE(w_->widget<QCheckBox>(item("ck", Free::LeftAmp))->checkState(),
+                 Qt::PartiallyChecked);
+        QTest::mouseClick(w_->widget(item("ck", Free::LeftAmp)), Qt::LeftButton);
+        QCOMPARE(w_->panel.ck(Free::LeftAmp).value(), 1);
     }
 
-    void lists_show_the_folder_and_raise_their_events() {
+    // From the keyboard a list takes the focus without selecting, and Enter opens the
+    // selected entry; the mouse's double click arrives as the desktop delivers it: a click,
+    // then the second press as a double click.
+    void lists_show_the_folder_and_open_by_keyboard_and_mouse() {
         auto* files = w_->widget<QListWidget>("File1");
+        auto* session = w_->widget<QListWidget>("List1");
         QCOMPARE(files->count(), 2);
         QCOMPARE(files->item(0)->text(), QStringLiteral("a.qrv"));
         QCOMPARE(w_->widget<QListWidget>("File2")->count(), 1);
         std::string loaded;
+        int opened = -1;
         w_->form.File1.on_dbl_click = [&] { loaded = w_->form.File1.filename(); };
-        // As the desktop delivers it: a click, then the second press as a double click.
-        QPoint second = files->visualItemRect(files->item(1)).center();
-        QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, second);
-        QTest::mouseDClick(files->viewport(), Qt::LeftButton, {}, second);
-        QCOMPARE(loaded, "b.qrv");
-
-        auto* session = w_->widget<QListWidget>("List1");
+        w_->form.List1.on_dbl_click = [&] { opened = w_->form.List1.list_index(); };
         w_->form.List1.add_item("one.qrv");
+        QVERIFY(walk().contains("File1"));
+        QCOMPARE(w_->form.File1.list_index(), -1);
+        for (auto key : {Qt::Key_Return, Qt::Key_Down, Qt::Key_Down}) QTest::keyClick(files, key);
+        QCOMPARE(loaded, "");
+        QTest::keyClick(files, Qt::Key_Return);
+        QCOMPARE(loaded, "b.qrv");
+        for (auto key : {Qt::Key_Down, Qt::Key_Enter}) QTest::keyClick(session, key);
+        QCOMPARE(opened, 0);
+
+        const QPoint first = files->visualItemRect(files->item(0)).center();
+        QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, first);
+        QTest::mouseDClick(files->viewport(), Qt::LeftButton, {}, first);
+        QCOMPARE(loaded, "a.qrv");
         w_->form.List1.add_item("two.qrv");
         QTest::mouseClick(session->viewport(), Qt::LeftButton, {},
                           session->visualItemRect(session->item(1)).center());
@@ -151,13 +219,149 @@ private slots:
         QCOMPARE(w_->widget("WF1PB")->grab().toImage().pixelColor(56, 0), QColor(0, 0, 0));
     }
 
-    void reports_show_without_blocking_and_closing_unloads_the_form() {
-        w_->form.report("Default.qrv could not be written");
-        auto* box = w_->window->findChild<QMessageBox*>();
-        QVERIFY(box && box->isVisible() && box->windowModality() == Qt::NonModal);
-        QCOMPARE(box->text(), QStringLiteral("Default.qrv could not be written"));
+    // Reports are kept, newest first with their times, until the user closes the box;
+    // none blocks the timers.
+    void reports_are_kept_and_closing_unloads_the_form() {
+        for (int i = 0; i < ReportBox::kKept + 2; ++i)
+            w_->form.report("report " + std::to_string(i));
+        ReportBox* box = w_->window->reports();
+        QVERIFY(box->isVisible() && box->windowModality() == Qt::NonModal);
+        const QStringList kept = box->messages();
+        QCOMPARE(kept.size(), ReportBox::kKept);
+        QVERIFY(kept.first().endsWith("  report 101") && kept.last().endsWith("  report 2"));
+        QVERIFY(QTime::fromString(kept.first().left(8), QStringLiteral("HH:mm:ss")).isValid());
+        box->reject();
+        w_->form.report("again");
+        QCOMPARE(box->messages().size(), 1);
         w_->window->close();
         QVERIFY(!w_->tone.channelBuffer(0) && !w_->form.Timer1.enabled());
+    }
+
+    void tab_reaches_every_control_once_as_the_window_reads() {
+        QCOMPARE(QApplication::focusWidget(), w_->widget(bar(P::LeftPartial1)));
+        const QStringList forward = walk();
+        QStringList inputs, sorted = forward, transport;
+        for (QWidget* w : w_->window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (w->isVisible() && (qobject_cast<QScrollBar*>(w) || qobject_cast<QLineEdit*>(w) ||
+                                   qobject_cast<QCheckBox*>(w) || qobject_cast<QPushButton*>(w) ||
+                                   qobject_cast<QListWidget*>(w)))
+                inputs << w->objectName();
+        }
+        sorted.sort();
+        inputs.sort();
+        QCOMPARE(sorted, inputs);  // each once, the hidden Freq and List2 never
+        QSet<QString> names;       // each with a name of its own
+        for (const QString& name : forward) {
+            QVERIFY2(!spoken(name).isEmpty() && !names.contains(spoken(name)), qPrintable(name));
+            names << spoken(name);
+        }
+        // A parameter's slider and its value side by side.
+        for (const params::Param& p : params::kParams)
+            if (p.id != P::Freq)
+                QCOMPARE(std::abs(forward.indexOf(bar(p.id)) - forward.indexOf(text(p.id))), 1);
+        // What a frame holds is walked in one go; the transport block reads in rows.
+        for (int i = 0; i < 4; ++i) {
+            QList<qsizetype> inside;
+            for (qsizetype n = 0; n < forward.size(); ++n)
+                if (place(QStringLiteral("sh(%1)").arg(i)).contains(place(forward[n]))) inside << n;
+            QVERIFY(inside.size() >= 8);
+            QCOMPARE(inside.back() - inside.front() + 1, inside.size());
+        }
+        for (const QString& name : forward)
+            if (place(name).top() >= 504 && place(name).left() >= 232) transport << name;
+        QCOMPARE(transport, QStringList({"prevkey", "oneback", "play", "oneforward", "nextkey",
+                                         "Text2", "setkey", "execute", "stop", "pause", "delkey"}));
+        QStringList backward = walk(Qt::ShiftModifier);
+        std::reverse(backward.begin() + 1, backward.end());
+        QCOMPARE(backward, forward);
+        w_->form.play.set_enabled(false);
+        QVERIFY(!walk().contains("play"));
+    }
+
+    void every_control_is_named_from_its_label_or_caption() {
+        for (auto [control, name] : {std::pair{bar(P::Tune), "Tune"},
+                                     {bar(P::Vol), "Vol"},
+                                     {bar(P::LeftPartial2), "Left partial 2 amplitude"},
+                                     {bar(P::LeftPhase4), "Left partial 4 phase"},
+                                     {text(P::SwitchSpeed), "Switching speed value"},
+                                     {item("ck", Free::RightShift), "Right shift free"},
+                                     {QStringLiteral("Text2"), "Time in seconds"},
+                                     {QStringLiteral("List1"), "Files in this Session"},
+                                     {QStringLiteral("WF1PB"), "Left Waveform view"}})
+            QCOMPARE(spoken(control), QString(name));
+        w_->form.play.caption = "Again";
+        w_->form.play.set_enabled(false);
+        QCOMPARE(spoken("play"), QStringLiteral("Again"));
+        // A screen reader hears and sets the value, not the mirrored position.
+        auto* tune =
+            QAccessible::queryAccessibleInterface(w_->widget(bar(P::Tune)))->valueInterface();
+        QCOMPARE(tune->currentValue().toInt(), 20);
+        tune->setCurrentValue(35);
+        QCOMPARE(w_->panel.tx(P::Tune).text(), "35");
+    }
+
+    // Ticks come from the event loop until the timer is disabled. A handler that spins the
+    // event loop (as a modal dialog would) is not entered again, nor does another tick run
+    // inside it; a timer may end itself in its own tick.
+    void the_qt_clock_ticks_from_the_event_loop_never_one_inside_another() {
+        QtClock clock;
+        Timer slow(clock, true), fast(clock, true);
+        int depth = 0, deepest = 0, slow_ticks = 0, fast_ticks = 0;
+        slow.on_tick = [&] {
+            deepest = std::max(deepest, ++depth);
+            ++slow_ticks;
+            QTest::qWait(30);
+            --depth;
+        };
+        fast.on_tick = [&] { deepest = std::max(deepest, ++depth), ++fast_ticks, --depth; };
+        slow.set_interval(5);
+        fast.set_interval(2);
+        QCOMPARE(slow_ticks + fast_ticks, 0);
+        QTRY_VERIFY(slow_ticks >= 3);
+        QCOMPARE(deepest, 1);
+        QVERIFY(fast_ticks > 0);
+        slow.set_enabled(false);
+        fast.set_enabled(false);
+        const int stopped_at = fast_ticks;
+        QTest::qWait(40);
+        QCOMPARE(fast_ticks, stopped_at);
+        fast.set_enabled(true);
+        QTRY_VERIFY(fast_ticks > stopped_at);
+
+        auto ending = std::make_unique<Timer>(clock, true);
+        ending->on_tick = [&] { ending.reset(); };
+        ending->set_interval(1);
+        QTRY_VERIFY(!ending);
+    }
+
+    // The desktop shows the installed icons (rendered from the SVG) in its menus and the
+    // window's own icon (drawn in code) in its title bar: they must be the same picture.
+    // Edges are smoothed a little differently; elsewhere the colours agree.
+    void installed_icons_show_the_window_icon() {
+        for (int size : {16, 32}) {
+            const QImage installed(QFINDTESTDATA(
+                QStringLiteral("../../data/icons/hicolor/%1x%1/apps/org.quorvane.Quorvane.png")
+                    .arg(size)));
+            const QImage drawn = skin::window_icon().pixmap(size, size).toImage();
+            QCOMPARE(installed.size(), QSize(size, size));
+            QCOMPARE(drawn.size(), QSize(size, size));
+            double total = 0;
+            int far_off = 0;
+            for (int y = 0; y < size; ++y) {
+                for (int x = 0; x < size; ++x) {
+                    const QColor a = installed.pixelColor(x, y), b = drawn.pixelColor(x, y);
+                    const int d = std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) +
+                                  std::abs(a.blue() - b.blue()) + std::abs(a.alpha() - b.alpha());
+                    total += d;
+                    far_off += d > 200;
+                }
+            }
+            QVERIFY2(total / (size * size) < 15 && far_off <= size * size / 25,
+                     qPrintable(QStringLiteral("%1 px: mean %2, %3 far off")
+                                    .arg(size)
+                                    .arg(total / (size * size))
+                                    .arg(far_off)));
+        }
     }
 };
 

@@ -3,79 +3,90 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <string>
-#include <vector>
+#include <iomanip>
+#include <sstream>
 
 #include "app/MainForm.h"
 #include "controls/VirtualClock.h"
-#include "params/ParamTable.h"
+#include "params/Numbers.h"
 
 namespace qv::testing {
 
 // A folder of its own for each test, removed afterwards.
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "quorvane-test-XXXXXX").string();
-        path_ = mkdtemp(pattern.data());
-    }
+struct TempDir {
+    std::string name = (std::filesystem::temp_directory_path() / "quorvane-test-XXXXXX").string();
+    const std::filesystem::path made = mkdtemp(name.data());
     ~TempDir() {
         std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
+        std::filesystem::remove_all(made, ec);
     }
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
+    const std::filesystem::path& path() const { return made; }
 };
 
-// A keyframe entry as a setup file holds it: every parameter at `value`, switches off.
-inline std::string entry(int second, int value) {
-    auto three = [](int v) {
-        char field[16];
-        std::snprintf(field, sizeof field, "%03d", v);
-        return std::string(field);
-    };
-    std::string e = three(second);
-    for (int k = 0; k < params::kCount; ++k) e += three(value);
-    return e + "0000";
+using Values = std::vector<std::pair<P::Id, int>>;
+
+// A keyframe entry as a setup file holds it: the parameters at the values the window opens
+// with but those given (or all at `all`), then the switches' digits.
+inline std::string entry(int second, const Values& values = {}, const char* switches = "0000",
+                         int all = -1) {
+    std::string e = numbers::format_000(second);
+    for (const params::Param& p : params::kParams) {
+        int v = all < 0 ? p.value : all;
+        for (auto [k, value] : values) v = k == p.id ? value : v;
+        e += numbers::format_000(v);
+    }
+    return e + switches;
+}
+inline std::string entry(int second, int all, const char* switches = "0000") {
+    return entry(second, {}, switches, all);
 }
 
 // A started main form on a virtual clock with the stand-in tone output, working in a
 // temporary folder; reports are collected instead of shown.
 class FormFixture : public ::testing::Test {
 protected:
+    // A plain 0..100 parameter that neither a modulator nor the synthesis tick writes.
+    static constexpr P::Id kPlain = P::RightPhase1;
+
     FormFixture() {
         form.on_report = [this](const std::string& m) { reports.push_back(m); };
         form.Form_Load();
     }
-
     // Types `value` into every parameter text, moves the cursor and presses Set Key.
-    void key_at(int second, const std::string& value) {
-        for (int k = 0; k < params::kCount; ++k) form.panel.tx(k).set_text(value);
+    void key_at(int second, int value) {
+        for (int k = 0; k < params::kCount; ++k) form.panel.tx(k).set_text(std::to_string(value));
         form.time.set_value(second);
         form.setkey.click();
     }
-    void key_at(int second, int value) { key_at(second, std::to_string(value)); }
-
+    // Moves the given sliders, which must take the values.
+    void set(const Values& values) {
+        for (auto [k, v] : values) EXPECT_TRUE(form.panel.bar(k).set_value(v)) << k << " " << v;
+    }
+    int slider(P::Id k) { return form.panel.bar(k).value(); }
+    const std::string& text(P::Id k) { return form.panel.tx(k).text(); }
     // Transport ticks come every 100 ms from the moment Play was pressed.
     void ticks(int n) { clock.advance(100 * n); }
-
-    const std::string& text(int k) { return form.panel.tx(k).text(); }
+    // The time line as the window shows it: the cursor's second, Text2, the play time, the
+    // plain parameter's text, then "run" while the transport runs, "session" while a
+    // session does and "held" while Play is disabled.
+    std::string shown() {
+        std::ostringstream s;
+        s << std::setprecision(8) << form.time.value() << " '" << form.Text2.text() << "' "
+          << form.timeline.playtime() << " " << text(kPlain)
+          << (form.Timer2.enabled() ? " run" : "")
+          << (form.sessionPlayer.running() ? " session" : "")
+          << (form.play.enabled() ? "" : " held");
+        return s.str();
+    }
 
     void write_file(const std::string& name, const std::string& bytes) {
         std::ofstream(dir.path() / name, std::ios::binary) << bytes;
     }
     std::string read_file(const std::string& name) {
         std::ifstream in(dir.path() / name, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        return {std::istreambuf_iterator<char>(in), {}};
     }
-    bool exists(const std::string& name) { return std::filesystem::exists(dir.path() / name); }
 
     TempDir dir;
     VirtualClock clock;

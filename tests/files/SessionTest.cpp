@@ -1,0 +1,153 @@
+// The session list and a session playing its setups one after the other.
+#include <pthread.h>
+
+#include "../timeline/FormFixture.h"
+
+namespace qv {
+namespace {
+
+using testing::entry;
+using Names = std::vector<std::string>;
+
+// The example setups: A with keys at 0, 10 and 30 s, B with keys at 0 and 5 s, E empty;
+// the values tell the keys apart.
+class SessionTest : public testing::FormFixture {
+protected:
+    void SetUp() override {
+        write_file("A.qrv",
+                   entry(0, 10) + "\r\n" + entry(10, 20) + "\r\n" + entry(30, 40) + "\r\n");
+        write_file("B.qrv", entry(0, 50) + "\r\n" + entry(5, 60) + "\r\n");
+        write_file("E.qrv", "");
+        form.File1.refresh_list();
+    }
+    void add(int setup_index) {  // -1: nothing selected
+        form.File1.set_list_index(setup_index);
+        form.addtolist.click();
+    }
+    void del(int index) {
+        form.List1.set_list_index(index);
+        form.delfromlist.click();
+    }
+    void run(const std::vector<std::string>& names) {
+        form.clrlist.click();
+        for (const std::string& name : names) form.List1.add_item(name);
+        form.execute.click();
+    }
+    // The setup name and the session entry selected, then the time line.
+    std::string where() {
+        return form.Text1.text() + " #" + std::to_string(form.List1.list_index()) + " " + shown();
+    }
+};
+
+TEST_F(SessionTest, AddDeleteAndClearFollowTheirRules) {
+    for (int i : {-1, 1, 0, 0}) add(i);  // duplicates are allowed
+    EXPECT_EQ(form.List1.items(), (Names{"", "B.qrv", "A.qrv", "A.qrv"}));
+    for (int i : {-1, 1}) del(i);  // nothing selected: nothing removed
+    EXPECT_EQ(form.List1.items(), (Names{"", "A.qrv", "A.qrv"}));
+    for (int i : {0, 0, 0}) del(i);  // the last entry goes only with Clear List
+    EXPECT_EQ(form.List1.items(), (Names{"A.qrv"}));
+    form.clrlist.click();
+    EXPECT_EQ(form.List1.list_count(), 0);
+}
+
+// Items come back split at the comma, without the leading blanks; the keys stay until a
+// setup is opened. An empty session file empties the list and the setup name.
+TEST_F(SessionTest, SaveAndLoadRoundTripWithEmptyEntries) {
+    for (int i : {1, -1, 0}) add(i);
+    form.List1.add_item("x,y.qrv");
+    form.List1.add_item("  lead.qrv");
+    form.Text3.set_text("s.ses");
+    form.saveses.click();
+    EXPECT_EQ(read_file("s.ses"), "B.qrv\r\n\r\nA.qrv\r\nx,y.qrv\r\n  lead.qrv\r\n");
+    ASSERT_EQ(form.File2.names(), (Names{"s.ses"}));
+    form.clrlist.click();
+    form.Text3.set_text("Default.ses");
+    form.saveses.click();
+    EXPECT_EQ(read_file("Default.ses"), "");
+
+    key_at(3, 30);
+    form.File2.double_click(1);  // s.ses, after Default.ses
+    EXPECT_EQ(form.List1.items(), (Names{"B.qrv", "", "A.qrv", "x", "y.qrv", "lead.qrv"}));
+    EXPECT_EQ(where() + " " + form.Text3.text(), "B.qrv #0 3 '3' 0 30 s.ses");
+    EXPECT_EQ(form.List2.items(), (Names{entry(3, 30)}));
+    form.File2.double_click(0);
+    EXPECT_EQ(where() + " " + std::to_string(form.List1.list_count()), " #-1 3 '3' 0 30 0");
+    EXPECT_TRUE(reports.empty());
+}
+
+TEST_F(SessionTest, SetupsFollowEachOtherAndTheSessionEndsAtZero) {
+    run({"A.qrv", "B.qrv"});
+    EXPECT_EQ(where(), "A.qrv #0 0 '0' 0 10 run session held");
+    ticks(300);
+    EXPECT_EQ(where(), "A.qrv #0 30 '30' 30.000078 40 run session held");
+    ticks(1);  // 30.1 s: no key after A's last, and B's first is met in the same tick
+    EXPECT_EQ(where(), "B.qrv #1 0 '0' 0 50 run session held");
+    EXPECT_EQ(form.List2.items(), (std::vector<std::string>{entry(0, 50), entry(5, 60)}));
+    ticks(50);
+    EXPECT_EQ(where(), "B.qrv #1 4 '4' 4.9999976 60 run session held");
+    ticks(1);  // 5.1 s of B: the last entry is done; B at second 0
+    EXPECT_EQ(where(), "B.qrv #1 0 '0' 0 50 held");
+    EXPECT_EQ(form.panel.hsc(kPlain).value(), 50);
+}
+
+// Only a lone setup ends at 600 s: in a session a setup keyed at 600 s hands over.
+TEST_F(SessionTest, EmptyAndMissingSetupsArePassedInTheSameTickAndSessionsPass600) {
+    run({"A.qrv", "E.qrv", "gone.qrv", "B.qrv"});
+    ticks(301);
+    EXPECT_EQ(where(), "B.qrv #3 0 '0' 0 50 run session held");
+    ASSERT_EQ(reports.size(), 1u);  // the missing one, once
+    EXPECT_NE(reports[0].find("gone.qrv"), std::string::npos) << reports[0];
+
+    write_file("L.qrv", entry(0, 10) + "\r\n" + entry(600, 20) + "\r\n");
+    run({"L.qrv", "B.qrv"});
+    ticks(6001);
+    EXPECT_EQ(where(), "B.qrv #1 0 '0' 0 50 run session held");
+}
+
+TEST_F(SessionTest, OneEntryDoesNotStartEqualEntriesPlayAgainARestartBeginsAtTheFirst) {
+    form.Text1.set_text("mine.qrv");
+    run({"A.qrv"});
+    EXPECT_EQ(where(), "mine.qrv #-1 0 '0' 0 0");
+
+    run({"B.qrv", "B.qrv"});
+    ticks(51);
+    EXPECT_EQ(where(), "B.qrv #1 0 '0' 0 50 run session held");
+    ticks(51);
+    EXPECT_FALSE(form.sessionPlayer.running());
+    form.execute.click();
+    EXPECT_EQ(where(), "B.qrv #0 0 '0' 0 50 run session held");
+}
+
+// Runs f on a thread with a small stack, so that advancing setup by setup through nested
+// calls would overflow it. An optimised build may turn that nesting into jumps; the
+// sanitizer build, compiled without sibling calls, keeps a frame for each.
+template <typename F>
+void on_small_stack(F f) {
+    pthread_attr_t attr;
+    pthread_attr_init(&attr);
+    pthread_attr_setstacksize(&attr, 512 * 1024);
+    pthread_t thread;
+    auto run = [](void* p) -> void* {
+        (*static_cast<F*>(p))();
+        return nullptr;
+    };
+    ASSERT_EQ(pthread_create(&thread, &attr, run, &f), 0);
+    pthread_join(thread, nullptr);
+    pthread_attr_destroy(&attr);
+}
+
+TEST_F(SessionTest, ALongRunOfEmptyOrMissingSetupsIsPassedWithoutNesting) {
+    std::vector<std::string> names;
+    for (int i = 0; i < 10000; ++i) names.push_back(i % 2 == 0 ? "E.qrv" : "gone.qrv");
+    names.push_back("B.qrv");
+    on_small_stack([&] { run(names); });
+    EXPECT_EQ(where(), "B.qrv #10000 0 '0' 0 50 run session held");
+    EXPECT_EQ(reports.size(), 5000u);
+
+    names.pop_back();  // now the run ends the session
+    on_small_stack([&] { run(names); });
+    EXPECT_EQ(where(), "gone.qrv #9999 0 '0' 0 50 held");
+}
+
+}  // namespace
+}  // namespace qv

@@ -1,0 +1,263 @@
+// The time line: keyframes stored and hit, the values between them, and the transport.
+#include "FormFixture.h"
+
+namespace qv {
+namespace {
+
+using testing::entry;
+using Names = std::vector<std::string>;
+
+using KeyframeStoreTest = testing::FormFixture;
+
+TEST_F(KeyframeStoreTest, SetKeyStoresTheCursorSecondTheTextsAndTheSwitchesOncePerSecondInOrder) {
+    form.panel.ck(Free::LeftAmp).set_value(1);
+    form.panel.ck(Free::LeftShift).set_value(1);
+    key_at(7, 50);
+    EXPECT_EQ(form.List2.items(), Names{entry(7, 50, "1010")});
+    form.panel.ck(Free::RightAmp).set_value(2);  // the greyed state is stored as its digit
+    key_at(600, 3);
+    key_at(0, 1);
+    key_at(7, 100);  // replaces the first press
+    EXPECT_EQ(form.List2.items(),
+              (Names{entry(0, 1, "1210"), entry(7, 100, "1210"), entry(600, 3, "1210")}));
+    for (int second : {9, 7}) {  // no key at 9: nothing removed
+        form.time.set_value(second);
+        form.delkey.click();
+    }
+    EXPECT_EQ(form.List2.items(), (Names{entry(0, 1, "1210"), entry(600, 3, "1210")}));
+}
+
+// A field whose number rounds outside 0..999 is clamped into it; a text that gives no
+// number (an empty one too, as before the first synthesis tick) stores its slider's value.
+TEST_F(KeyframeStoreTest, EveryFieldStaysThreeDigitsWide) {
+    auto field = [&](P::Id k) { return form.List2.list(0).substr(3 + 3 * std::size_t(k), 3); };
+    form.time.set_value(1);
+    form.setkey.click();
+    EXPECT_EQ(field(P::Tune) + field(P::LeftAmp) + field(P::LeftOn), "020100100");
+    set({{P::LeftPhase2, 61}});
+    const std::pair<P::Id, const char*> typed[] = {
+        {P::LeftPhase1, "1500"},   {P::LeftPhase2, "abc"}, {P::LeftPhase3, "-3"},
+        {P::LeftPhase4, "102.5"},  // halves away from zero; the slider refuses it
+        {P::RightPhase1, "998.7"}, {P::RightPhase2, " 7 "}};
+    for (auto [k, text] : typed) form.panel.tx(k).set_text(text);
+    form.setkey.click();
+    ASSERT_EQ(form.List2.list(0).size(), 121u);
+    std::string fields;
+    for (auto [k, text] : typed) fields += field(k);
+    EXPECT_EQ(fields, "999061000103999007");
+}
+
+TEST_F(KeyframeStoreTest, MarkersShowKeysInBlackAndDeleteErasesThem) {
+    auto marker = [&](int second) -> Color {
+        const float x = static_cast<float>(20.0 + 14.23 * second);
+        for (const auto& op : form.Picture1.ops())
+            if (op.kind == PictureBox::Op::Kind::Line && op.x1 == x && op.y1 == 0 && op.y2 == 200)
+                return op.color;
+        return -1;
+    };
+    for (int second : {0, 600, 12}) key_at(second, 1);
+    EXPECT_EQ(std::vector<Color>({marker(0), marker(600), marker(12)}), std::vector<Color>(3, 0));
+    form.time.set_value(12);
+    form.delkey.click();
+    EXPECT_EQ(marker(12), form.Picture1.back_color);
+    EXPECT_NE(form.Picture1.back_color, 0);
+    EXPECT_EQ(form.Picture1.ops().size(), 3u);  // erasing drew over the marker
+}
+
+TEST_F(KeyframeStoreTest, HitLoadsTextsBeforeSwitchesAndRecordsTheSegment) {
+    auto segment = [&] {
+        return std::vector<float>(
+            {form.timeline.prevkeyidx(), form.timeline.curkeyidx(), form.timeline.nextkeyidx()});
+    };
+    for (int k = 0; k < params::kCount; ++k) form.panel.tx(k).set_text("10");
+    form.panel.ck(Free::LeftAmp).set_value(1);  // checked only for the stored key
+    form.setkey.click();
+    form.panel.ck(Free::LeftAmp).set_value(0);
+    key_at(5, 7);
+    key_at(9, 30);
+    // Recalling the key at 0 with the switch unchecked: the text takes the stored 10, but
+    // its coupling still sees the unchecked switch, so the slider stays; then it is checked.
+    form.stop.click();
+    EXPECT_EQ(text(P::LeftAmp), "10");
+    EXPECT_EQ((std::vector{slider(P::LeftAmp), form.panel.ck(Free::LeftAmp).value()}),
+              (std::vector{100, 1}));
+    EXPECT_EQ(segment(), (std::vector<float>{-1, 0, 1}));
+    form.nextkey.click();  // second 5: "007" comes back as "7"
+    EXPECT_EQ(text(P::LeftPartial4) + "/" + std::to_string(slider(P::LeftPartial4)), "7/7");
+    // Only a setup file written elsewhere can hold two entries for one second: the scan
+    // goes on after a hit, so the later one wins.
+    form.List2.add_item(entry(5, 70));
+    form.time.set_value(0);
+    form.nextkey.click();
+    EXPECT_EQ(text(kPlain), "70");
+    EXPECT_EQ(segment(), (std::vector<float>{1, 2, 3}));
+}
+
+using InterpolationTest = testing::FormFixture;
+
+// The figures depend on the play time being accumulated in 32-bit float steps and on each
+// formula being evaluated from its own end.
+TEST_F(InterpolationTest, RisingAndFallingValuesFollowTheAccumulatedPlayTime) {
+    for (auto [from, to, want] :
+         {std::tuple{0, 100, "1 5 24 29 30 49 "}, {100, 0, "98 95 75 70 69 50 "}}) {
+        key_at(0, from);
+        key_at(10, to);
+        form.stop.click();
+        form.play.click();  // hits 000: the segment is the two keys
+        std::string seen;
+        for (int done = 0; int tick : {1, 5, 25, 30, 31, 50}) {
+            ticks(tick - done);
+            done = tick;
+            seen += text(kPlain) + " ";
+        }
+        EXPECT_EQ(seen, want) << from << " to " << to;
+        form.pause.click();
+    }
+}
+
+TEST_F(InterpolationTest, NothingIsWrittenBeforeTheFirstHitNorAfterTheLastKeyAndStopExtrapolates) {
+    key_at(10, 20);
+    key_at(20, 80);
+    form.panel.tx(kPlain).set_text("7");
+    form.time.set_value(0);
+    form.play.click();
+    ticks(99);  // the segment is still 0, 0: one entry against itself
+    EXPECT_EQ(text(kPlain), "7");
+    ticks(51);
+    EXPECT_EQ(text(kPlain), "50");
+    ticks(50);
+    EXPECT_EQ(text(kPlain), "80");
+    form.panel.tx(kPlain).set_text("13");
+    ticks(30);  // no entry after the last key: nothing can be computed
+    EXPECT_EQ(text(kPlain), "13");
+    form.prevkey.click();  // hit at 10: the segment is 10 -> 20
+    form.stop.click();     // no key at 0: the line from 10 to 20 is extended back
+    EXPECT_EQ(text(kPlain), "-40");
+    EXPECT_EQ(slider(kPlain), 20);  // the slider refuses -40
+}
+
+TEST_F(InterpolationTest, EqualValuesAreNeverWrittenBetweenKeys) {
+    key_at(0, 40);
+    key_at(10, 40);
+    form.panel.tx(P::RightPhase2).set_text("90");
+    form.setkey.click();  // only RightPhase2 differs between the keys
+    form.play.click();
+    ticks(20);
+    form.panel.tx(kPlain).set_text("77");
+    ticks(30);
+    EXPECT_EQ(text(kPlain), "77");
+    EXPECT_EQ(text(P::RightPhase2), "64");  // 40 + 50 x 4.9999976 / 10, cut down
+}
+
+// Each shift output is interpolated only while its own switch is exactly 1; the amplitude
+// outputs always are.
+TEST_F(InterpolationTest, ShiftOutputsFollowTheirOwnSwitchesAmplitudeOutputsAlways) {
+    for (auto [left, right] : {std::pair{1, 0}, {0, 1}, {2, 2}}) {
+        form.panel.ck(Free::LeftShift).set_value(left);
+        form.panel.ck(Free::RightShift).set_value(right);
+        key_at(0, 0);
+        key_at(10, 100);
+        form.stop.click();
+        form.play.click();
+        form.Timer1.set_enabled(false);  // the synthesis tick would rewrite the shift texts
+        ticks(1);
+        form.panel.tx(P::LeftShift).set_text("33");
+        form.panel.tx(P::RightShift).set_text("33");
+        ticks(44);
+        EXPECT_EQ(text(P::LeftShift) + text(P::RightShift) + text(P::LeftAmp) + text(P::RightAmp),
+                  std::string(left == 1 ? "44" : "33") + (right == 1 ? "44" : "33") + "4444")
+            << left << right;
+        form.pause.click();
+    }
+}
+
+using TransportTest = testing::FormFixture;
+
+// Prev Key at the start goes to the first key: the segment there is 0, 0, 0.
+TEST_F(TransportTest, NextAndPrevKeyWalkTheKeysAndFallToZeroPastTheEnds) {
+    for (auto [second, value] : {std::pair{40, 3}, {5, 1}, {12, 2}}) key_at(second, value);
+    std::string walk;
+    for (char press : std::string("pnnnnnnnppp")) {
+        (press == 'n' ? form.nextkey : form.prevkey).click();
+        const int second = form.time.value();
+        walk += std::to_string(second) + (second ? "=" + text(kPlain) : "") + " ";
+        EXPECT_EQ(form.timeline.playtime(), float(second));
+        EXPECT_EQ(form.Text2.text(), std::to_string(second));
+    }
+    EXPECT_EQ(walk, "5=1 12=2 40=3 0 0 0 0 0 12=2 5=1 0 ");
+}
+
+TEST_F(TransportTest, CursorStepsMoveOnlyTheCursorAndPlayContinuesFromThePlayTime) {
+    form.play.click();
+    ticks(100);
+    form.pause.click();
+    for (int i = 0; i < 3; ++i) form.oneforward.click();
+    form.Text2.set_text("42");  // typing here changes nothing
+    form.oneback.click();
+    EXPECT_EQ(shown(), "12 '12' 10.000002 0");
+    form.play.click();
+    ticks(1);
+    EXPECT_EQ(shown(), "10 '10' 10.100002 0 run");
+    form.stop.click();
+    form.oneback.click();
+    EXPECT_EQ(form.time.value(), 0);
+    form.time.set_value(600);
+    form.oneforward.click();
+    EXPECT_EQ(form.time.value(), 600);
+}
+
+// Pause holds the play time while the synthesis goes on; Stop returns to the key at 0 and
+// starts the modulators again.
+TEST_F(TransportTest, PlayTwiceKeepsTheTimeRunningPauseHoldsAndStopReturnsToTheKeyAtZero) {
+    key_at(0, 25);
+    key_at(10, 75);
+    form.play.click();
+    EXPECT_EQ(form.Timer1.interval(), 30);
+    ticks(10);
+    form.play.click();
+    ticks(30);
+    form.pause.click();
+    ticks(20);
+    EXPECT_EQ(shown(), "3 '3' 3.9999983 44");
+    EXPECT_TRUE(form.Timer1.enabled());
+    form.engine.amPhase = form.engine.shiftPhase = 5;
+    form.stop.click();
+    EXPECT_EQ(form.engine.amPhase + form.engine.shiftPhase, 0.0f);
+    ticks(10);
+    EXPECT_EQ(shown(), "0 '0' 0 25");
+}
+
+// The whole time line on the virtual clock: a hit is seen because it loads the stored
+// switch over a greyed switch set before each tick. A key is hit on the tick whose play
+// time rounds to its second, while the cursor still shows the second before.
+TEST_F(TransportTest, WholeTimeLineHitsEveryKeyOnceAndEndsAt600) {
+    const std::vector<int> keyed = {0, 1, 2, 3, 59, 60, 61, 299, 300, 301, 598, 599, 600};
+    for (int s : keyed) key_at(s, s % 100);
+    form.stop.click();
+    form.play.click();
+    std::vector<int> hit_seconds;
+    int tick = 0;
+    while (form.Timer2.enabled() && tick < 6100) {
+        form.panel.ck(Free::RightAmp).set_value(2);
+        ticks(1);
+        ++tick;
+        if (tick == 30) {
+            EXPECT_EQ(shown(), "2 '2' 2.9999993 3 run");
+        }
+        if (form.panel.ck(Free::RightAmp).value() != 2) {
+            hit_seconds.push_back(tick / 10);
+            EXPECT_EQ(tick % 10, 0);
+            EXPECT_EQ(text(kPlain), std::to_string(tick / 10 % 100)) << "tick " << tick;
+        }
+    }
+    EXPECT_EQ(hit_seconds, std::vector<int>(keyed.begin() + 1, keyed.end()));
+    EXPECT_EQ(tick, 6000);
+    EXPECT_EQ(shown(), "600 '600' 600.00055 0");
+    // Play at the end runs one more tick and holds again, the cursor at its last second.
+    form.play.click();
+    ticks(3);
+    EXPECT_EQ(shown(), "600 '600' 600.10052 0");
+}
+
+}  // namespace
+}  // namespace qv
