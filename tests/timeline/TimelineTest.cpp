@@ -241,7 +241,9 @@ TEST_F(TransportTest, WholeTimeLineHitsEveryKeyOnceAndEndsAt600) {
         form.panel.ck(Free::RightAmp).set_value(2);
         ticks(1);
         ++tick;
-        if (tick == 30) EXPECT_EQ(shown(), "2 '2' 2.9999993 3 run");
+        if (tick == 30) {
+            EXPECT_EQ(shown(), "2 '2' 2.9999993 3 run");
+        }
         if (form.panel.ck(Free::RightAmp).value() != 2) {
             hit_seconds.push_back(tick / 10);
             EXPECT_EQ(tick % 10, 0);
