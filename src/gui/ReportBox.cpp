@@ -8,7 +8,6 @@
 namespace qv {
 
 ReportBox::ReportBox(QWidget* parent) : QDialog(parent), list_(new QListWidget(this)) {
-    setWindowTitle(parent ? parent->windowTitle() : QString());
     setWindowModality(Qt::NonModal);
     list_->setWordWrap(true);
     list_->setSelectionMode(QAbstractItemView::NoSelection);
@@ -24,6 +23,7 @@ void ReportBox::add(const std::string& message) {
     list_->insertItem(0, QTime::currentTime().toString(QStringLiteral("HH:mm:ss")) +
                              QStringLiteral("  ") + QString::fromStdString(message));
     while (list_->count() > kKept) delete list_->takeItem(list_->count() - 1);
+    if (parentWidget()) setWindowTitle(parentWidget()->windowTitle());
     show();
     raise();
 }

@@ -109,7 +109,9 @@ std::int32_t rounded_rate(double rate) {
     return static_cast<std::int32_t>(round_half_even(rate));
 }
 
-double fundamental_hz(double rate, int freq) { return rate * freq / (kSamples - 1); }
+double fundamental_hz(double rate, int freq) {
+    return rate * freq / (kSamples - 1);
+}
 
 std::int32_t pan(int pan_value) {
     return (pan_value - 10) * 400;
