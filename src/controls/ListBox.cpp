@@ -1,7 +1,6 @@
 #include "controls/ListBox.h"
 
 #include <algorithm>
-#include <iterator>
 
 namespace qv {
 
@@ -19,27 +18,11 @@ void ListBox::add_item(std::string item) {
     refresh();
 }
 
-void ListBox::add_items(std::vector<std::string> items) {
-    if (items.empty()) return;
-    if (!sorted_) {
-        std::move(items.begin(), items.end(), std::back_inserter(items_));
-        refresh();
-        return;
-    }
-    // add_item places a new item after its equals; a stable sort of the new items and a
-    // merge that takes the old ones first on ties give the same order.
-    std::stable_sort(items.begin(), items.end());
-    if (selected_ >= 0) {
-        const std::string& kept = items_[static_cast<std::size_t>(selected_)];
-        selected_ +=
-            static_cast<int>(std::lower_bound(items.begin(), items.end(), kept) - items.begin());
-    }
-    std::vector<std::string> merged;
-    merged.reserve(items_.size() + items.size());
-    std::merge(std::make_move_iterator(items_.begin()), std::make_move_iterator(items_.end()),
-               std::make_move_iterator(items.begin()), std::make_move_iterator(items.end()),
-               std::back_inserter(merged));
-    items_ = std::move(merged);
+void ListBox::assign(std::vector<std::string> items) {
+    // Equal items keep the order they came in, as add_item one after the other leaves them.
+    if (sorted_) std::stable_sort(items.begin(), items.end());
+    items_ = std::move(items);
+    selected_ = -1;
     refresh();
 }
 

@@ -23,9 +23,9 @@ public:
     const std::vector<std::string>& items() const { return items_; }
 
     void add_item(std::string item);
-    // Adds many items at once, each placed as add_item would place it, with one refresh:
-    // a list of many thousand entries fills in linear time.
-    void add_items(std::vector<std::string> items);
+    // Replaces every item at once, placed as add_item would place them, with one refresh:
+    // a list of many thousand entries fills in linear time. Nothing stays selected.
+    void assign(std::vector<std::string> items);
     // Removes the item at index; returns false when there is none.
     bool remove_item(long index);
     void clear();

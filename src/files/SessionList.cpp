@@ -45,11 +45,10 @@ std::optional<std::string> SessionList::open(const std::string& name) {
         p_.File2.refresh_list();
         return file.reason;
     }
-    p_.List1.clear();
     p_.Text3.set_text(name);
     std::vector<std::string> entries;
     for (Item& item : read_items(file.bytes)) entries.push_back(std::move(item.text));
-    p_.List1.add_items(std::move(entries));
+    p_.List1.assign(std::move(entries));
     p_.File2.refresh_list();
     p_.List1.set_list_index(0);
     // An empty session has no entry 0: the setup name becomes empty.

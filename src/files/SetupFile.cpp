@@ -87,8 +87,7 @@ void SetupFile::report_unreadable(const std::string& name, const std::string& re
 std::optional<std::string> SetupFile::load(const std::string& name) {
     SetupRead setup = read_setup(p_.directory, name);
     if (!setup.ok) return setup.reason;
-    p_.keys.clear_keys();
-    p_.keys.add_keys(std::move(setup.entries));
+    p_.keys.replace_keys(std::move(setup.entries));
     if (const std::size_t skipped = setup.skipped_lines.size(); skipped > 0) {
         // A file that is no setup at all would give a message as long as the file.
         constexpr std::size_t kNamed = 20;

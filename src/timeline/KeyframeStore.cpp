@@ -75,7 +75,8 @@ void KeyframeStore::clear_keys() {
     p_.List2.clear();
 }
 
-void KeyframeStore::add_keys(std::vector<std::string> entries) {
+void KeyframeStore::replace_keys(std::vector<std::string> entries) {
+    clear_keys();
     // A marker drawn again moves to the top of the strip's drawing; drawing each second
     // once, in the order of its last key, leaves the strip as key by key would.
     std::vector<double> seconds;
@@ -85,7 +86,7 @@ void KeyframeStore::add_keys(std::vector<std::string> entries) {
             seconds.push_back(*second);
         }
     }
-    p_.List2.add_items(std::move(entries));
+    p_.List2.assign(std::move(entries));
     for (auto s = seconds.rbegin(); s != seconds.rend(); ++s) draw_marker(*s, kMarkerColor);
 }
 

@@ -36,9 +36,9 @@ public:
     // and entries added in sorted place with their markers.
     void clear_keys();
     void add_key(std::string entry);
-    // Many at once, as add_key one after the other would leave list and strip, but in
-    // linear time: a setup of many thousand lines loads at once.
-    void add_keys(std::vector<std::string> entries);
+    // Both for a whole setup, as clear_keys and add_key one after the other would leave
+    // list and strip, but in linear time: a setup of many thousand lines loads at once.
+    void replace_keys(std::vector<std::string> entries);
 
 private:
     void remove_key_at(int second);
