@@ -182,7 +182,7 @@ void MainForm::Timer1_Timer() {
 void MainForm::reopen_sound() {
     // Without a device the time line and the views still run; unsaved keyframes and the
     // session list must not be lost to a busy sound card. The next Play tries again.
-    if (!toneOutput.InitSynth(hWnd)) {
+    if (!toneOutput.InitSynth(hWnd) && report_sound_failures) {
         report("The sound device could not be opened (" + toneOutput.failure() +
                "). The time line goes on without sound; press Play to try again.");
     }

@@ -57,6 +57,9 @@ public:
     void report(const std::string& message) {
         if (on_report) on_report(message);
     }
+    // Whether a device that Play cannot open is reported; the player, which tries again
+    // by itself, says so its own way.
+    bool report_sound_failures = true;
 
     const std::filesystem::path& directory() const { return directory_; }
 

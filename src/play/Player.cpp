@@ -96,6 +96,7 @@ int play(const PlayOptions& options) {
     tone.observer = &rates;
     MainForm form(clock, tone, folder);
     form.on_report = [](const std::string& message) { say("%s", message.c_str()); };
+    form.report_sound_failures = false;
     if (!form.Form_Load()) {
         say("the sound device could not be opened: %s", tone.failure().c_str());
         return 1;
@@ -190,7 +191,7 @@ int play(const PlayOptions& options) {
             start();
         } else if (stopped) {
             end_by(now + kEndFadeMs, now);
-        } else if (now >= input_end - kEndFadeMs) {
+        } else if (!options.loop && now >= input_end - kEndFadeMs) {
             end_by(std::max(input_end, now), now);
         }
 
