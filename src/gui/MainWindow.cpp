@@ -276,7 +276,12 @@ public:
     void operator()(PictureBox& box, std::string_view name, int index) {
         auto* w = place(new PictureView(box, window_), box, name, index);
         // Drawing is only recorded here; the view paints the whole list when Qt asks.
-        box.on_refresh = [w] { w->changed(); };
+        // The views catch up together, once, after the handler that drew into them.
+        auto* window = static_cast<MainWindow*>(window_);
+        window->add_view(w);
+        box.on_refresh = [w, window] {
+            if (w->changed()) window->views_changed();
+        };
         sync_state(box, w);
     }
 
@@ -344,10 +349,22 @@ MainWindow::MainWindow(MainForm& form, QWidget* parent)
         about->set_picture(skin::splash());
     }
     form_.on_report = [this](const std::string& message) { report_box_->add(message); };
-    // A few times a second is soon enough for the desktop, and costs nothing.
+    // Once a second is soon enough for the desktop, and wakes the program seldom.
     connect(desktop_timer_, &QTimer::timeout, this, &MainWindow::tell_desktop);
-    desktop_timer_->start(250);
+    desktop_timer_->start(1000);
     tell_desktop();
+}
+
+void MainWindow::views_changed() {
+    if (views_behind_) return;
+    views_behind_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            views_behind_ = false;
+            for (PictureView* view : views_) view->catch_up();
+        },
+        Qt::QueuedConnection);
 }
 
 void MainWindow::tell_desktop() {

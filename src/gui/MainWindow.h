@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QWidget>
+#include <vector>
 
 #include "app/MainForm.h"
 #include "gui/MediaControls.h"
@@ -9,6 +10,10 @@
 #include "gui/SleepInhibitor.h"
 
 class QTimer;
+
+namespace qv {
+class PictureView;
+}
 
 namespace qv {
 
@@ -25,6 +30,9 @@ public:
     // The widget of a control by the form's name: "sc(12)", "List1".
     QWidget* control_widget(const QString& name) const;
     ReportBox* reports() const { return report_box_; }
+    // A picture box's view, and that some picture box was drawn into.
+    void add_view(PictureView* view) { views_.push_back(view); }
+    void views_changed();
     MediaControls* media_controls() const { return media_; }
 
 protected:
@@ -42,6 +50,8 @@ private:
     SleepInhibitor* inhibitor_;
     QTimer* desktop_timer_;
     bool unloaded_ = false;
+    std::vector<PictureView*> views_;
+    bool views_behind_ = false;
 };
 
 }  // namespace qv

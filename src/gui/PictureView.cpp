@@ -14,13 +14,8 @@ PictureView::PictureView(const PictureBox& box, QWidget* parent) : QWidget(paren
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void PictureView::changed() {
-    if (behind_) return;
-    behind_ = true;
-    QMetaObject::invokeMethod(this, &PictureView::catch_up, Qt::QueuedConnection);
-}
-
 void PictureView::catch_up() {
+    if (!behind_) return;
     behind_ = false;
     if (isHidden() == box_.visible()) setVisible(box_.visible());
     // A window that comes back into sight is painted whole anyway.

@@ -16,16 +16,21 @@ public:
     PictureView(const PictureBox& box, QWidget* parent);
 
     void set_picture(QImage picture);
-    // The box changed. A tick draws hundreds of points one by one: the view catches up
-    // once, when the tick is over, and paints only while the window can be seen.
-    void changed();
+    // The box changed. A tick draws hundreds of points one by one: the view is only
+    // marked, and catches up once the tick is over (catch_up), painting only while the
+    // window can be seen and the drawing differs from what it shows.
+    // Returns whether it was up to date until now.
+    bool changed() {
+        const bool was_current = !behind_;
+        behind_ = true;
+        return was_current;
+    }
+    void catch_up();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void catch_up();
-
     const PictureBox& box_;
     QImage picture_;
     bool behind_ = false;

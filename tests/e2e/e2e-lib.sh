@@ -245,6 +245,20 @@ track() {
     echo "$out/$1.ch$2.track"
 }
 
+# no_click RECORDING: no sample step larger than 1.25 times the tone's own largest step plus
+# 2 in the whole recording (the steady tone's step taken from its loudest windows).
+no_click() {
+    local track1 track2
+    track1=$(track "$1" 1 0.01)
+    track2=$(track "$1" 2 0.01)
+    awk 'BEGIN { top = -1e9 } NR == FNR { if ($3 > top) top = $3; next }
+         $3 > top - 0.5 && $4 > own { own = $4 }
+         { if ($4 > most) { most = $4; at = $1 } }
+         END { printf "largest step %d at %.2f s, the tone'\''s own %d\n", most, at, own
+               exit !(most <= 1.25 * own + 2) }' "$track1" "$track1" "$track2" ||
+        fail "a click in $1 (see $track1 and $track2)"
+}
+
 # steady_tone TRACK HZ: "SHARE SECONDS LEVEL GAP" of the loud windows of a track (within
 # 10 dB of the loudest): the share of them whose tone lies within 0.1 % of HZ, how many
 # seconds these make and their mean level in dB; and the longest silence (30 dB below the

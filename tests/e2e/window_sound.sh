@@ -44,13 +44,17 @@ awk -v c="$changed" -v a="$(area about)" 'BEGIN { split(a, s, /[x+]/); exit !(c 
     fail "the splash did not show, or did not go"
 
 # Pan 0 puts the left ear's buffer on the left and the right ear's on the right; the
-# right ear plays 100 samples a second slower.
-set_param Pan=0 Diff=100 Vol=100 LeftPartial1=100 RightPartial1=100
+# right ear plays 100 samples a second slower. The volume jumps from 0 to 100 at once.
+set_param Pan=0 Diff=100 LeftPartial1=100 RightPartial1=100
+sleep 0.5
+set_param Vol=100
 sleep 1.5
 # Play opens the device afresh while the tone plays.
 click play
 sleep 1.5
 record_stop
+# Neither the jump nor Play is a click: the volume glides, the device fades out and in.
+no_click tone
 
 # The AM modulator swells both ears together between half and full amplitude, so that the
 # curves move; a slow sine, so three shots 0.3 s apart never all look alike.
