@@ -93,13 +93,13 @@ public:
             while (!mixer().faded_out() && std::chrono::steady_clock::now() < limit) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(2));
             }
-            if (mixer().faded_out()) {
+            if (mixer().faded_out() && sounded()) {
                 const PaStreamInfo* info = Pa_GetStreamInfo(stream_);
                 std::this_thread::sleep_for(std::chrono::duration<double>(
                     (info ? info->outputLatency : 0.0) + kFadeSeconds));
                 Pa_StopStream(stream_);
             } else {
-                Pa_AbortStream(stream_);
+                Pa_AbortStream(stream_);  // gone away, or never heard
             }
             Pa_CloseStream(stream_);
             stream_ = nullptr;

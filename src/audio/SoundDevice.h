@@ -31,6 +31,8 @@ public:
         if (fade_in_) mixer_.fade_to(1.0f, kFadeSeconds);
         fade_in_ = false;
     }
+    // Whether anything has been heard from a device that fades in.
+    bool sounded() const { return !fade_in_; }
 
     ToneMixer& mixer() { return mixer_; }
     double output_rate() const { return mixer_.output_rate(); }

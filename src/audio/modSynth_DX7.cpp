@@ -1,6 +1,7 @@
 #include "audio/modSynth_DX7.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "audio/OfflineBackend.h"
@@ -12,9 +13,18 @@ constexpr std::uint8_t kRestLevel = 127;
 constexpr std::int32_t kSilence = -10000;  // hundredths of a decibel
 
 // An attenuation in hundredths of a decibel as a linear gain; -10000 is silence itself.
+// Every tick asks for the same few again, so all of them are worked out once.
 float gain_of(std::int32_t attenuation) {
+    static const std::array<float, -kSilence + 1> gains = [] {
+        std::array<float, -kSilence + 1> table{};
+        for (int a = kSilence + 1; a <= 0; ++a) {
+            table[static_cast<std::size_t>(a - kSilence)] =
+                static_cast<float>(std::pow(10.0, a / 2000.0));
+        }
+        return table;
+    }();
     if (attenuation <= kSilence) return 0.0f;
-    return static_cast<float>(std::pow(10.0, attenuation / 2000.0));
+    return gains[static_cast<std::size_t>(std::min(attenuation, 0) - kSilence)];
 }
 
 }  // namespace

@@ -44,7 +44,7 @@ RealTimeClock::Entry* RealTimeClock::earliest() {
     return best;
 }
 
-void RealTimeClock::run_until(std::int64_t deadline_ms) {
+void RealTimeClock::run_until(std::int64_t deadline_ms, const std::function<bool()>& woken) {
     const std::int64_t deadline_ns = start_ns_ + deadline_ms * kNsPerMs;
     for (;;) {
         Entry* e = earliest();
@@ -65,6 +65,7 @@ void RealTimeClock::run_until(std::int64_t deadline_ms) {
         // The entry may move while the handler creates or destroys timers.
         Timer* timer = e->timer;
         timer->tick();
+        if (woken && woken()) return;
     }
 }
 

@@ -32,8 +32,9 @@ public:
     std::int64_t now_ms() const;
 
     // Delivers every tick due up to `deadline_ms` (on now_ms()'s scale) as it falls due,
-    // waiting in between, and returns at the deadline.
-    void run_until(std::int64_t deadline_ms);
+    // waiting in between, and returns at the deadline, or right after a tick once `woken`
+    // says so.
+    void run_until(std::int64_t deadline_ms, const std::function<bool()>& woken = {});
 
     // Told when a timer skipped ahead after a stall, with how late its tick was.
     std::function<void(std::int64_t late_ms)> on_skip;

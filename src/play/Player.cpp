@@ -23,17 +23,15 @@ namespace {
 using Ms = std::int64_t;
 
 constexpr Ms kNever = INT64_MAX / 4;
-// How often the player looks up from the time line: signals, the device, the status line.
-constexpr Ms kLookUpMs = 100;
+// How often at least the player looks up from the time line: signals, the device, the
+// status line.
+constexpr Ms kLookUpMs = 250;
 // Every end but the sleep timer's fades over this long.
 constexpr Ms kEndFadeMs = 500;
 // A device that mixes nothing for this long has gone (a sound server may hold two seconds
 // of sound at first); it is tried again this often.
 constexpr Ms kSilentDeviceMs = 4000;
 constexpr Ms kRetryMs = 2000;
-// Mixed ahead by default: a player nobody watches answers nothing quickly, and a longer
-// lead wakes the machine less often.
-constexpr double kDefaultLatency = 0.2;
 
 // Whether the status line is on: a line said meanwhile first clears it.
 bool g_status_line = false;
@@ -88,8 +86,7 @@ int play(const PlayOptions& options) {
         if (options.verbose)
             say("the time line was held up for %.1f s and skips ahead", late / 1000.0);
     };
-    PortAudioBackend::Options device{options.device,
-                                     options.latency > 0 ? options.latency : kDefaultLatency};
+    PortAudioBackend::Options device{options.device, options.latency};
     modSynth_DX7 tone(std::make_unique<PortAudioBackend>(device));
     tone.set_output_gain(static_cast<float>(std::pow(10.0, -options.volume_db / 20.0)));
     Rates rates;
@@ -135,9 +132,13 @@ int play(const PlayOptions& options) {
             session ? form.List1.list_count() : 1, form.Text1.text().c_str(),
             static_cast<double>(at - started) / 1000.0, turn + 1);
     };
+    // The player looks up after each transport tick, in the same wake-up, and now and
+    // then while the transport rests.
+    bool transport_ticked = false;
     form.Timer2.on_tick = [&, tick = form.Timer2.on_tick] {
         ++transport_ticks;
         tick();
+        transport_ticked = true;
     };
     long announced_position = -1;
     // A session's next setup restarts the time line from inside a tick: heard at once.
@@ -185,14 +186,17 @@ int play(const PlayOptions& options) {
         if (now >= duration_end - kEndFadeMs) end_by(duration_end, now);
         const Ms input_end = started + setup_length;
         const bool stopped = session ? !form.sessionPlayer.running() : !form.transport.running();
+        // --loop starts the input again; --duration plays on whatever the input says.
         if (options.loop && (stopped || now >= input_end)) {
             form.stop.click();
             ++turn;
             start();
-        } else if (stopped) {
-            end_by(now + kEndFadeMs, now);
-        } else if (!options.loop && now >= input_end - kEndFadeMs) {
-            end_by(std::max(input_end, now), now);
+        } else if (!options.loop && !options.duration) {
+            if (stopped) {
+                end_by(now + kEndFadeMs, now);
+            } else if (now >= input_end - kEndFadeMs) {
+                end_by(std::max(input_end, now), now);
+            }
         }
 
         // A device that has gone is noticed by its silence, not only by an error: the
@@ -234,7 +238,8 @@ int play(const PlayOptions& options) {
                          total < kNever ? clock_text(total).c_str() : "", place.c_str(),
                          form.Text1.text().c_str(), left, right, std::fabs(left - right));
         }
-        clock.run_until(now + kLookUpMs);
+        transport_ticked = false;
+        clock.run_until(now + kLookUpMs, [&] { return transport_ticked; });
     }
     form.timeline.on_jump = nullptr;
     tone.Release();  // the end of the fade is heard before the device closes

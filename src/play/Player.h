@@ -10,9 +10,11 @@ struct PlayOptions {
     std::filesystem::path input;     // a setup (.qrv) or a session (.ses)
     std::optional<double> duration;  // seconds; overrides the input's own length
     bool loop = false;
-    std::string device;    // an output device's name; empty for the default
-    double latency = 0;    // seconds the sound is mixed ahead; 0 for the player's default
-    double volume_db = 0;  // attenuation on top of the setup's own volume
+    std::string device;  // an output device's name; empty for the default
+    // Seconds the sound is mixed ahead: a player nobody watches need answer nothing
+    // quickly, and a long lead wakes the machine seldom.
+    double latency = 0.5;
+    double volume_db = 0;              // attenuation on top of the setup's own volume
     std::optional<double> stop_after;  // the sleep timer, seconds
     double fade = 60;                  // how long the sleep timer fades, seconds
     bool status = false;               // a status line on standard error

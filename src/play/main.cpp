@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
     NumberOption stop_after{"--stop-after", "", 0.001, 86400, NumberOption::Duration};
     NumberOption fade{"--fade", "60", 0, 86400, NumberOption::Duration};
     NumberOption volume{"--volume", "0", 0, 60, NumberOption::Decimal, "decibels"};
-    NumberOption latency{"--latency", "0.2", 0.001, 2, NumberOption::Decimal, "seconds"};
+    NumberOption latency{"--latency", "", 0.001, 2, NumberOption::Decimal, "seconds"};
     std::string device;
     bool list = false;
     app.add_option("INPUT", options.input, "Setup (.qrv) or session (.ses) to play");
@@ -39,8 +39,8 @@ int main(int argc, char** argv) {
         ->capture_default_str();
     app.add_option("--device", device, "Output device by name or number (see --list-devices)");
     app.add_flag("--list-devices", list, "List the output devices and end");
-    app.add_option("--latency", latency.text, "Seconds of sound mixed ahead of the device")
-        ->capture_default_str();
+    app.add_option("--latency", latency.text,
+                   "Seconds of sound mixed ahead of the device (0.5; less wakes the machine more)");
     app.add_flag("-q,--quiet", options.quiet, "No status line and no summary");
     app.add_flag("-v,--verbose", options.verbose, "Say when each setup starts, and more");
     try {
@@ -76,7 +76,7 @@ int main(int argc, char** argv) {
     if (!stop_after.text.empty()) options.stop_after = stop_after.value();
     options.fade = *fade.value();
     options.volume_db = *volume.value();
-    options.latency = *latency.value();
+    if (!latency.text.empty()) options.latency = *latency.value();
     // A device is kept by its name: numbers change when a sound server starts again.
     if (!device.empty() && device.find_first_not_of("0123456789") == std::string::npos) {
         std::string error;
