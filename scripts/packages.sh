@@ -2,7 +2,8 @@
 
 # What the program needs to build and run.
 RUNTIME_PACKAGES="build-essential cmake ninja-build pkg-config qt6-base-dev portaudio19-dev
-libsamplerate0-dev libsndfile1-dev libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev"
+libsamplerate0-dev libsndfile1-dev libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
+libsystemd-dev"
 
 # What only the tests need: a virtual display, a private sound server and the tools
 # that record and measure the sound and drive the real window. Kept apart because a

@@ -242,6 +242,7 @@ int play(const PlayOptions& options) {
         clock.run_until(now + kLookUpMs, [&] { return transport_ticked; });
     }
     form.timeline.on_jump = nullptr;
+    const Ms ran = clock.now_ms() - started;  // the time line's own time, before the last drain
     tone.Release();  // the end of the fade is heard before the device closes
     inhibitor.release();
     if (!options.quiet) {
@@ -255,7 +256,7 @@ int play(const PlayOptions& options) {
         }
         if (options.verbose) {
             say("the time line made %ld steps of 0.1 s in %.3f s (play time %.3f s)",
-                transport_ticks, static_cast<double>(clock.now_ms() - started) / 1000.0,
+                transport_ticks, static_cast<double>(ran) / 1000.0,
                 static_cast<double>(form.timeline.playtime()));
         }
     }

@@ -40,7 +40,8 @@ expected=(
     ./usr/share/man/man1/quorvane.1 ./usr/share/doc/quorvane/copyright
 )
 for size in 16 32 48 128; do expected+=("./usr/share/icons/hicolor/${size}x${size}/apps/$id.png"); done
-[ "$with_renderer" = 1 ] && expected+=(./usr/bin/quorvane-render ./usr/share/man/man1/quorvane-render.1)
+[ "$with_renderer" = 1 ] && expected+=(./usr/bin/quorvane-render ./usr/share/man/man1/quorvane-render.1
+    ./usr/bin/quorvane-play ./usr/share/man/man1/quorvane-play.1)
 for file in "${expected[@]}"; do
     grep -qxF "$file" "$work/contents" || fail "$file is not in the package"
 done
@@ -58,6 +59,7 @@ fi
 dpkg-deb -x "$deb" "$work/root"
 if [ "$with_renderer" = 1 ]; then
     "$work/root/usr/bin/quorvane-render" --help >/dev/null || fail "quorvane-render --help fails"
+    "$work/root/usr/bin/quorvane-play" --help >/dev/null || fail "quorvane-play --help fails"
 fi
 [ $status -eq 0 ] && echo "package contents, dependencies and programs: all good"
 exit $status

@@ -33,7 +33,8 @@ expected=(
     share/man/man1/quorvane.1 share/doc/quorvane/copyright
 )
 for size in 16 32 48 128; do expected+=("share/icons/hicolor/${size}x${size}/apps/$id.png"); done
-[ "$with_renderer" = 1 ] && expected+=(bin/quorvane-render share/man/man1/quorvane-render.1)
+[ "$with_renderer" = 1 ] && expected+=(bin/quorvane-render share/man/man1/quorvane-render.1
+    bin/quorvane-play share/man/man1/quorvane-play.1)
 for example in "$examples"/*; do
     [ -f "$example" ] && expected+=("share/quorvane/examples/${example##*/}")
 done
@@ -73,6 +74,8 @@ done
 if [ "$with_renderer" = 1 ]; then
     "$prefix/bin/quorvane-render" --help >"$work/help.txt" || fail "quorvane-render --help fails"
     grep -q -- --rate "$work/help.txt" || fail "quorvane-render --help does not mention --rate"
+    "$prefix/bin/quorvane-play" --help >"$work/help.txt" || fail "quorvane-play --help fails"
+    grep -q -- --stop-after "$work/help.txt" || fail "quorvane-play --help does not mention --stop-after"
 fi
 
 # The launcher, beside a stand-in for the window that records where and how it started.
