@@ -49,6 +49,17 @@ std::optional<double> parse_duration(std::string_view text) {
     }
 }
 
+std::string clock_text(double seconds) {
+    const long s = static_cast<long>(seconds);
+    char text[32];
+    if (s >= 3600) {
+        std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", s / 3600, s / 60 % 60, s % 60);
+    } else {
+        std::snprintf(text, sizeof text, "%ld:%02ld", s / 60, s % 60);
+    }
+    return text;
+}
+
 std::optional<double> NumberOption::value() const {
     auto v = kind == Duration ? parse_duration(text) : parse_decimal(text);
     if (!v || *v < min || *v > max || (kind == Whole && *v != std::floor(*v))) return std::nullopt;

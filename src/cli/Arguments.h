@@ -18,6 +18,9 @@ std::optional<double> parse_decimal(std::string_view text);
 // before them ("1:30", "1:02:03.5").
 std::optional<double> parse_duration(std::string_view text);
 
+// A length of time as a person reads it: "4:05", "1:02:03" (whole seconds).
+std::string clock_text(double seconds);
+
 // A number option, given as text and checked after the command line is read, so that every
 // refusal reads the same way: "--duration must be a number of seconds (or [h:]mm:ss)
 // between 0.001 and 86400".

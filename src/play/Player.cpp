@@ -42,17 +42,6 @@ void say(const char* format, auto... args) {
     std::fputc('\n', stderr);
 }
 
-std::string clock_text(Ms ms) {
-    const long s = static_cast<long>(ms / 1000);
-    char text[32];
-    if (s >= 3600) {
-        std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", s / 3600, s / 60 % 60, s % 60);
-    } else {
-        std::snprintf(text, sizeof text, "%ld:%02ld", s / 60, s % 60);
-    }
-    return text;
-}
-
 double monotonic_seconds() {
     timespec t{};
     clock_gettime(CLOCK_MONOTONIC, &t);
@@ -234,9 +223,10 @@ int play(const PlayOptions& options) {
                                                 "/" + std::to_string(form.List1.list_count()) + " "
                                           : "";
             std::fprintf(stderr, "\r%s%s%s  %s%s  L %.2f Hz  R %.2f Hz  beat %.2f Hz\033[K",
-                         clock_text(now).c_str(), total < kNever ? " / " : "",
-                         total < kNever ? clock_text(total).c_str() : "", place.c_str(),
-                         form.Text1.text().c_str(), left, right, std::fabs(left - right));
+                         cli::clock_text(now / 1000.0).c_str(), total < kNever ? " / " : "",
+                         total < kNever ? cli::clock_text(total / 1000.0).c_str() : "",
+                         place.c_str(), form.Text1.text().c_str(), left, right,
+                         std::fabs(left - right));
         }
         transport_ticked = false;
         clock.run_until(now + kLookUpMs, [&] { return transport_ticked; });
@@ -247,7 +237,7 @@ int play(const PlayOptions& options) {
     inhibitor.release();
     if (!options.quiet) {
         if (options.status) std::fputs("\r\033[K", stderr);
-        const std::string played = clock_text(clock.now_ms());
+        const std::string played = cli::clock_text(clock.now_ms() / 1000.0);
         if (interrupted_by) {
             say("stopped by %s after %s of %s", cli::interrupt::signal_name(interrupted_by),
                 played.c_str(), name.c_str());

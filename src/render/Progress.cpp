@@ -3,22 +3,9 @@
 #include <cstdio>
 #include <string>
 
+#include "cli/Arguments.h"
+
 namespace qv {
-
-namespace {
-
-std::string clock_text(double seconds) {
-    long s = static_cast<long>(seconds);
-    char buf[32];
-    if (s >= 3600) {
-        std::snprintf(buf, sizeof buf, "%ld:%02ld:%02ld", s / 3600, s / 60 % 60, s % 60);
-    } else {
-        std::snprintf(buf, sizeof buf, "%ld:%02ld", s / 60, s % 60);
-    }
-    return buf;
-}
-
-}  // namespace
 
 Progress::Progress(bool enabled, int rate)
     : enabled_(enabled), rate_(rate), start_(std::chrono::steady_clock::now()), last_(start_) {}
@@ -34,12 +21,12 @@ void Progress::update(long long done, long long total, const std::string& playin
     if (total > 0) {
         double left = speed > 0 ? (static_cast<double>(total - done) / rate_) / speed : 0;
         std::fprintf(stderr, "\r%3d%%  %s of %s  %.0fx real time  %s left  %s\033[K",
-                     static_cast<int>(100 * done / total), clock_text(audio).c_str(),
-                     clock_text(static_cast<double>(total) / rate_).c_str(), speed,
-                     clock_text(left).c_str(), playing.c_str());
+                     static_cast<int>(100 * done / total), cli::clock_text(audio).c_str(),
+                     cli::clock_text(static_cast<double>(total) / rate_).c_str(), speed,
+                     cli::clock_text(left).c_str(), playing.c_str());
     } else {
-        std::fprintf(stderr, "\r%s  %.0fx real time  %s\033[K", clock_text(audio).c_str(), speed,
-                     playing.c_str());
+        std::fprintf(stderr, "\r%s  %.0fx real time  %s\033[K", cli::clock_text(audio).c_str(),
+                     speed, playing.c_str());
     }
     shown_ = true;
 }
