@@ -216,8 +216,8 @@ int play(const PlayOptions& options) {
             const int freq = form.panel.sc(P::Freq).value();
             const double left = synth::fundamental_hz(rates.hz[0], freq);
             const double right = synth::fundamental_hz(rates.hz[1], freq);
-            const Ms total =
-                std::min({duration_end, stop_end, options.loop ? kNever : setup_length});
+            const Ms own = options.loop || options.duration ? kNever : setup_length;
+            const Ms total = std::min({duration_end, stop_end, own});
             const std::string place = session
                                           ? std::to_string(form.sessionPlayer.position() + 1) +
                                                 "/" + std::to_string(form.List1.list_count()) + " "
