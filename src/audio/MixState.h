@@ -15,6 +15,8 @@ struct LoopVoice {
     float left_gain = 0.0f;
     float right_gain = 0.0f;
     bool playing = false;
+    // The loop holds something besides the rest level.
+    bool sounding = false;
 };
 
 // Everything the mixer needs for one block: the UI thread publishes it whole.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <vector>
 
 #include "audio/SoundBackend.h"
 
@@ -18,8 +19,9 @@ public:
     double output_rate() const { return output_rate_; }
 
     // Writes the next `frames` stereo frames (left, right interleaved) of the running
-    // device to `out`: silence while none runs (before InitSynth, after a failed one, after
-    // Release). True when a running device made them. May run on another thread than the
+    // device to `out`, with the fade of the one it replaced beneath: silence while none
+    // runs (before InitSynth, after a failed one, after Release). True when a running
+    // device made them. May run on another thread than the
     // tone output's calls, but not while InitSynth or Release runs.
     bool pull(float* out, std::size_t frames);
 
@@ -29,9 +31,13 @@ protected:
 
 private:
     class Device;
+    // A device that closes fades out over a few milliseconds under what follows.
+    void fade_out(ToneMixer& mixer);
 
     double output_rate_;
     Device* running_ = nullptr;
+    std::vector<float> tail_;  // interleaved frames of closed devices' fades
+    std::size_t tail_at_ = 0;
 };
 
 }  // namespace qv

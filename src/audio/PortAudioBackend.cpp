@@ -1,49 +1,14 @@
 #include "audio/PortAudioBackend.h"
 
-#include <alsa/asoundlib.h>
-#include <jack/jack.h>
 #include <portaudio.h>
 
 #include <chrono>
-#include <mutex>
 #include <thread>
+
+#include "audio/PortAudioSession.h"
 
 namespace qv {
 namespace {
-
-void ignore_alsa(const char*, int, const char*, int, const char*, ...) {}
-void ignore_jack(const char*) {}
-
-// ALSA and JACK print about a hundred lines while PortAudio probes them for devices.
-void silence_probing() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        snd_lib_error_set_handler(ignore_alsa);
-        jack_set_error_function(ignore_jack);
-        jack_set_info_function(ignore_jack);
-    });
-}
-
-// PortAudio 19.6 aborts on an assertion in its ALSA device scan when ALSA offers no PCM at
-// all: no sound card and no "pcm" definitions, as with a missing or empty ALSA
-// configuration. There is then no device to open anyway, so the scan is not started.
-bool alsa_offers_no_pcm() {
-    int card = -1;
-    if (snd_card_next(&card) == 0 && card >= 0) return false;
-    // A configuration that cannot be read is PortAudio's to report.
-    if (snd_config_update() < 0 || !snd_config) return false;
-    snd_config_t* pcm = nullptr;
-    if (snd_config_search(snd_config, "pcm", &pcm) < 0) return true;
-    return snd_config_iterator_first(pcm) == snd_config_iterator_end(pcm);
-}
-
-std::string error_text(PaError error) {
-    if (error == paUnanticipatedHostError) {
-        const PaHostErrorInfo* host = Pa_GetLastHostErrorInfo();
-        if (host && host->errorText && *host->errorText) return host->errorText;
-    }
-    return Pa_GetErrorText(error);
-}
 
 // How long the fade at the end of a stream may take to be mixed before the stream is cut
 // off: a device that has gone away asks for nothing more.
@@ -53,7 +18,7 @@ class PortAudioDevice final : public SoundDevice {
 public:
     // Takes over the PortAudio session that found the device.
     PortAudioDevice(PaDeviceIndex index, const PaDeviceInfo& info, double latency)
-        : SoundDevice(info.defaultSampleRate, 0.0f),
+        : SoundDevice(info.defaultSampleRate),
           index_(index),
           latency_(latency > 0 ? latency : info.defaultLowOutputLatency) {}
     ~PortAudioDevice() override { close(); }
@@ -76,7 +41,7 @@ public:
         }
         if (result != paNoError) {
             stream_ = nullptr;
-            error = error_text(result);
+            error = portaudio::error_text(result);
             return false;
         }
         return true;
@@ -124,54 +89,25 @@ private:
     bool session_ = true;
 };
 
-// Starts a PortAudio session, or says why there is none.
-bool start_session(std::string& error) {
-    silence_probing();
-    if (alsa_offers_no_pcm()) {
-        error = "no sound card, and the ALSA configuration defines no device";
-        return false;
-    }
-    const PaError result = Pa_Initialize();
-    if (result != paNoError) {
-        error = error_text(result);
-        return false;
-    }
-    return true;
-}
-
-bool is_output(const PaDeviceInfo* info) {
-    return info && info->maxOutputChannels >= 2;
-}
-
 }  // namespace
 
 std::unique_ptr<SoundDevice> PortAudioBackend::open_default(std::string& error) {
-    if (!start_session(error)) return nullptr;
-    PaDeviceIndex index = Pa_GetDefaultOutputDevice();
-    if (!options_.device.empty()) {
-        index = paNoDevice;
-        for (PaDeviceIndex i = 0; i < Pa_GetDeviceCount(); ++i) {
-            const PaDeviceInfo* info = Pa_GetDeviceInfo(i);
-            if (is_output(info) && options_.device == info->name) index = i;
-        }
-    }
-    const PaDeviceInfo* info = index == paNoDevice ? nullptr : Pa_GetDeviceInfo(index);
-    if (!info) {
+    if (!portaudio::start_session(error)) return nullptr;
+    const PaDeviceIndex index = portaudio::find_output(options_.device, error);
+    if (index == paNoDevice) {
         Pa_Terminate();
-        error = options_.device.empty() ? "no default output device"
-                                        : "no output device named \"" + options_.device + "\"";
         return nullptr;
     }
-    return std::make_unique<PortAudioDevice>(index, *info, options_.latency);
+    return std::make_unique<PortAudioDevice>(index, *Pa_GetDeviceInfo(index), options_.latency);
 }
 
 std::vector<PortAudioBackend::Output> PortAudioBackend::outputs(std::string& error) {
     std::vector<Output> found;
-    if (!start_session(error)) return found;
+    if (!portaudio::start_session(error)) return found;
     const PaDeviceIndex preferred = Pa_GetDefaultOutputDevice();
     for (PaDeviceIndex i = 0; i < Pa_GetDeviceCount(); ++i) {
         const PaDeviceInfo* info = Pa_GetDeviceInfo(i);
-        if (is_output(info)) found.push_back({i, info->name, i == preferred});
+        if (portaudio::is_output(info)) found.push_back({i, info->name, i == preferred});
     }
     Pa_Terminate();
     return found;

@@ -6,15 +6,15 @@
 
 namespace qv {
 
-// An opened output device with the mixer that feeds it at the device's own rate. A device
-// that fades in starts its mixer's gain stage at silence and fades in with the first sound
-// written to it: its new buffers hold only the rest level until the next tick fills them.
+// An opened output device with the mixer that feeds it at the device's own rate. Its gain
+// stage starts at silence and fades in with the first sound written to it: its new buffers
+// hold only the rest level until the next tick fills them, so a fade at open time would be
+// over before there is anything to fade.
 class SoundDevice {
 public:
     static constexpr double kFadeSeconds = 0.010;
 
-    explicit SoundDevice(double output_rate, float initial_gain = 1.0f)
-        : mixer_(output_rate, initial_gain), fade_in_(initial_gain == 0.0f) {}
+    explicit SoundDevice(double output_rate) : mixer_(output_rate, 0.0f) {}
     virtual ~SoundDevice() = default;
     SoundDevice(const SoundDevice&) = delete;
     SoundDevice& operator=(const SoundDevice&) = delete;
@@ -31,7 +31,7 @@ public:
         if (fade_in_) mixer_.fade_to(1.0f, kFadeSeconds);
         fade_in_ = false;
     }
-    // Whether anything has been heard from a device that fades in.
+    // Whether anything was written to it.
     bool sounded() const { return !fade_in_; }
 
     ToneMixer& mixer() { return mixer_; }
@@ -39,7 +39,7 @@ public:
 
 private:
     ToneMixer mixer_;
-    bool fade_in_;
+    bool fade_in_ = true;
 };
 
 }  // namespace qv

@@ -98,15 +98,18 @@ void ToneMixer::render_block(float* out, std::size_t frames) noexcept {
             continue;
         }
         if (!voice.playing) {
-            // A voice begins at its gains; only changes while it plays glide.
             voice.playing = true;
+            voice.sounded = false;
             voice.reader.restart();
-            voice.left.start(loop.left_gain, 0);
-            voice.right.start(loop.right_gain, 0);
         }
-        if (loop.left_gain != voice.left.target) voice.left.start(loop.left_gain, glide_frames_);
-        if (loop.right_gain != voice.right.target)
-            voice.right.start(loop.right_gain, glide_frames_);
+        // Until a voice has sounded there is nothing to glide from: its first gains, as the
+        // tick that first fills it sets them, apply at once. Later changes glide.
+        const std::uint32_t glide = voice.sounded ? glide_frames_ : 0;
+        voice.sounded = voice.sounded || loop.sounding;
+        if (loop.left_gain != voice.left.target || glide == 0)
+            voice.left.start(loop.left_gain, glide);
+        if (loop.right_gain != voice.right.target || glide == 0)
+            voice.right.start(loop.right_gain, glide);
         const double ratio = static_cast<double>(loop.rate) / output_rate_;
         plans[v].step =
             static_cast<std::uint64_t>(std::llround(std::ldexp(ratio, LoopReader::kFractionBits)));

@@ -18,10 +18,11 @@ namespace qv {
 // One thread publishes states (the UI thread), one other thread renders blocks; a block
 // mixes the state that was newest when it began, so a change of rate or content takes
 // effect at the next block, a change of rate as a step. A change of volume or pan glides
-// over kGlideSeconds from there instead, so that it is no step in the waveform.
+// over kGlideSeconds from there instead, so that it is no step in the waveform, once the
+// voice has sounded; before, its gains apply at once.
 //
-// After the mix, one gain stage fades the whole output: the live device fades in when it
-// opens and out before it closes, and the player fades to silence at its ends.
+// After the mix, one gain stage fades the whole output: a device fades in with its first
+// sound and out before it closes.
 class ToneMixer {
 public:
     static constexpr double kGlideSeconds = 0.005;
@@ -69,6 +70,7 @@ private:
     struct Voice {
         LoopReader reader;
         bool playing = false;
+        bool sounded = false;  // has played more than the rest level
         Glide left;
         Glide right;
     };

@@ -106,6 +106,8 @@ bool modSynth_DX7::WriteChannel(int channel, const SampleArray& samples) {
     SoundBuffer* buffer = channels_[channel].get();
     if (!buffer) return false;
     std::copy_n(samples.begin(), kChannelBufferBytes, buffer->data_.begin());
+    buffer->sounding_ = std::any_of(buffer->data_.begin(), buffer->data_.end(),
+                                    [](std::uint8_t b) { return b != kRestLevel; });
     publish();
     device_->sound_written();
     return true;
@@ -120,20 +122,11 @@ void modSynth_DX7::Release() {
     device_.reset();
 }
 
-void modSynth_DX7::set_output_gain(float gain) {
-    output_gain_ = gain;
-    publish();
-}
-
-void modSynth_DX7::fade_to(float gain, double seconds) {
-    if (device_) device_->mixer().fade_to(gain, seconds);
-}
-
 void modSynth_DX7::publish() {
     if (!device_) return;
     ToneMixer& mixer = device_->mixer();
     MixState& state = mixer.next_state();
-    const float master = (primary_ ? gain_of(primary_->volume_) : 1.0f) * output_gain_;
+    const float master = primary_ ? gain_of(primary_->volume_) : 1.0f;
     for (std::size_t i = 0; i < channels_.size(); ++i) {
         LoopVoice& voice = state.voices[i];
         const SoundBuffer* buffer = channels_[i].get();
@@ -141,6 +134,7 @@ void modSynth_DX7::publish() {
         if (!voice.playing) continue;
         voice.bytes = buffer->data_;
         voice.rate = buffer->frequency_;
+        voice.sounding = buffer->sounding_;
         // A negative pan lowers the right side, a positive one the left.
         voice.left_gain = master * gain_of(-std::max(buffer->pan_, 0));
         voice.right_gain = master * gain_of(std::min(buffer->pan_, 0));

@@ -59,6 +59,7 @@ private:
     std::int32_t pan_ = 0;
     std::int32_t volume_ = 0;
     bool playing_ = false;
+    bool sounding_ = false;  // holds more than the rest level
 };
 
 // The tone output: the default sound device, the master-volume primary buffer and two
@@ -87,11 +88,6 @@ public:
     // Closing the window: channelBuffer(0), channelBuffer(1), then the device go.
     void Release();
 
-    // The whole output, on top of the master volume: a constant gain (the player's
-    // --volume) and a fade of the device's gain stage from where it stands.
-    void set_output_gain(float gain);
-    void fade_to(float gain, double seconds);
-
     // Null while the object does not exist.
     SoundBuffer* primaryBuffer() { return primary_.get(); }
     SoundBuffer* channelBuffer(int i) { return i == 0 || i == 1 ? channels_[i].get() : nullptr; }
@@ -114,7 +110,6 @@ private:
     std::array<std::unique_ptr<SoundBuffer>, 2> channels_;
     std::unique_ptr<SoundDevice> device_;  // last: it stops mixing before the rest goes
     std::string failure_;
-    float output_gain_ = 1.0f;
 };
 
 }  // namespace qv

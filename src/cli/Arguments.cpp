@@ -76,24 +76,4 @@ std::string NumberOption::refusal() const {
     return std::string(name) + " must be " + what + " " + range;
 }
 
-InputCheck check_input(const std::filesystem::path& input) {
-    std::string ext = input.extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    const std::string name = input.string();
-    if (ext != ".qrv" && ext != ".ses") {
-        return {2, name + " is neither a setup (.qrv) nor a session (.ses)", false};
-    }
-    struct stat st {};
-    if (::stat(input.c_str(), &st) != 0)
-        return {1, "cannot read " + name + ": " + std::strerror(errno), false};
-    if (!S_ISREG(st.st_mode)) {
-        return {1,
-                "cannot read " + name + ": " +
-                    (S_ISDIR(st.st_mode) ? std::strerror(EISDIR) : "not a regular file"),
-                false};
-    }
-    return {0, {}, ext == ".ses"};
-}
-
 }  // namespace qv::cli

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -36,15 +35,5 @@ struct NumberOption {
     std::string refusal() const;
 };
 
-// Whether a file given to read can be a setup or a session: by its name (".qrv" or
-// ".ses"), and as what the name leads to, a regular file. Only looked at, not opened: the
-// loaders open it, once and without waiting, so that a pipe or a device never holds a
-// program up.
-struct InputCheck {
-    int status = 0;  // 0 usable, 1 cannot be read, 2 neither a setup nor a session
-    std::string error;
-    bool session = false;
-};
-InputCheck check_input(const std::filesystem::path& input);
 
 }  // namespace qv::cli

@@ -7,7 +7,6 @@
 #include <QWidget>
 #include <cmath>
 
-#include "timeline/KeyEntry.h"
 
 namespace qv {
 
@@ -68,11 +67,9 @@ QVariantMap MediaControls::metadata() const {
         QDBusObjectPath(QStringLiteral("/org/quorvane/Quorvane/Track/%1").arg(track_)));
     data[QStringLiteral("xesam:title")] = title_;
     // A setup plays to just after its last key; a session's length shows only as it plays.
-    const ListBox& keys = form.List2;
-    const double last = key_entry::time_of(keys.list(keys.list_count() - 1)).value_or(0);
-    if (!form.sessionPlayer.running() && last > 0) {
-        data[QStringLiteral("mpris:length")] =
-            static_cast<qlonglong>(std::lround((last + 0.1) * kMicroseconds));
+    const std::optional<std::int64_t> end = form.transport.end_ms();
+    if (!form.sessionPlayer.running() && end) {
+        data[QStringLiteral("mpris:length")] = static_cast<qlonglong>(*end * 1000);
     }
     return data;
 }

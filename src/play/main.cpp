@@ -6,6 +6,7 @@
 
 #include "audio/PortAudioBackend.h"
 #include "cli/Arguments.h"
+#include "cli/RunArguments.h"
 #include "cli/Interrupt.h"
 #include "play/Player.h"
 
@@ -19,22 +20,13 @@ int main(int argc, char** argv) {
         "the session file's own folder. Ctrl-C fades out and ends.\n\n"
         "Example:\n  quorvane-play ~/Quorvane/Tour.ses --stop-after 45:00 --fade 5:00\n",
         "quorvane-play"};
-    NumberOption duration{"--duration", "", 0.001, 86400, NumberOption::Duration};
-    NumberOption stop_after{"--stop-after", "", 0.001, 86400, NumberOption::Duration};
-    NumberOption fade{"--fade", "60", 0, 86400, NumberOption::Duration};
+    qv::cli::RunArguments run;
     NumberOption volume{"--volume", "0", 0, 60, NumberOption::Decimal, "decibels"};
     NumberOption latency{"--latency", "", 0.001, 2, NumberOption::Decimal, "seconds"};
     std::string device;
     bool list = false;
     app.add_option("INPUT", options.input, "Setup (.qrv) or session (.ses) to play");
-    app.add_option("--duration", duration.text,
-                   "Play this long (seconds or [h:]mm:ss), whatever the input says");
-    app.add_flag("--loop", options.loop,
-                 "Play the input again and again, as Stop and then Play would");
-    app.add_option("--stop-after", stop_after.text,
-                   "Sleep timer: fade out and end after this long");
-    app.add_option("--fade", fade.text, "How long the sleep timer fades out")
-        ->capture_default_str();
+    run.add_to(app);
     app.add_option("--volume", volume.text, "Attenuate the output by this many decibels (0 to 60)")
         ->capture_default_str();
     app.add_option("--device", device, "Output device by name or number (see --list-devices)");
@@ -68,13 +60,11 @@ int main(int argc, char** argv) {
     }
     if (options.input.empty())
         return usage("INPUT is required: a setup (.qrv) or a session (.ses)");
-    for (NumberOption* option : {&duration, &stop_after, &fade, &volume, &latency}) {
+    for (NumberOption* option : {&volume, &latency}) {
         if (option->text.empty()) continue;
         if (!option->value()) return usage(option->refusal());
     }
-    if (!duration.text.empty()) options.duration = duration.value();
-    if (!stop_after.text.empty()) options.stop_after = stop_after.value();
-    options.fade = *fade.value();
+    if (auto refusal = run.read(options)) return usage(*refusal);
     options.volume_db = *volume.value();
     if (!latency.text.empty()) options.latency = *latency.value();
     // A device is kept by its name: numbers change when a sound server starts again.

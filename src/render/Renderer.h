@@ -6,22 +6,19 @@
 #include <optional>
 #include <string>
 
+#include "app/HeadlessRun.h"
 #include "render/AudioFileWriter.h"
 
 namespace qv {
 
-struct RenderOptions {
-    std::filesystem::path input;   // a setup (.qrv) or a session (.ses)
+// What to play comes from the run's options (input, rate, length, loop, fades, tail).
+struct RenderOptions : RunOptions {
     std::filesystem::path output;  // "-" is standard output
     // The output's format; without it the output name's extension says.
     std::optional<AudioFileWriter::Format> format;
-    int rate = 48000;
     AudioFileWriter::Bits bits = AudioFileWriter::Bits::Int16;
-    double quality = 0.6;            // lossy formats: 0 to 1, 1 the best
-    std::optional<double> duration;  // seconds; overrides the input's own length
-    double tail = 0;                 // seconds of sound after the end
-    double fade_out = 0.02;          // seconds
-    std::filesystem::path trace;     // empty: no trace
+    double quality = 0.6;          // lossy formats: 0 to 1, 1 the best
+    std::filesystem::path trace;   // empty: no trace
     bool progress = false;
     // Asked between blocks: a signal number stops the render and leaves no file.
     std::function<int()> interrupted;
@@ -37,10 +34,7 @@ struct RenderResult {
     double wall_seconds = 0;
 };
 
-// Plays a setup or a session on the program's own form, on a virtual clock, and streams
-// the mixed sound into a file. Everything the window would do happens here the same way:
-// the setup is loaded as a double click in the setup list does and Play is pressed; a
-// session is loaded from the session file list and "Run Sess" is pressed.
+// Streams the headless run of a setup or a session into a file, with its trace beside it.
 RenderResult render(const RenderOptions& options);
 
 }  // namespace qv

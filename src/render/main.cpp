@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/Arguments.h"
+#include "cli/RunArguments.h"
 #include "cli/Interrupt.h"
 #include "render/Renderer.h"
 
@@ -23,9 +24,7 @@ int main(int argc, char** argv) {
     using qv::cli::NumberOption;
     NumberOption rate{"--rate", "48000", 8000, 384000, NumberOption::Whole, "Hz"};
     NumberOption quality{"--quality", "0.6", 0, 1, NumberOption::Decimal};
-    NumberOption duration{"--duration", "", 0.001, 86400, NumberOption::Duration};
-    NumberOption tail{"--tail", "0", 0, 86400, NumberOption::Duration};
-    NumberOption fade_out{"--fade-out", "0.02", 0, 86400, NumberOption::Duration};
+    qv::cli::RunArguments run;
     app.add_option("INPUT", options.input, "Setup (.qrv) or session (.ses) to render")->required();
     app.add_option("-o,--output", options.output,
                    "Sound file to write: .wav, .flac, .ogg, .mp3 or .opus; - for standard output")
@@ -40,13 +39,7 @@ int main(int argc, char** argv) {
     app.add_option("--quality", quality.text,
                    "Quality of .ogg, .mp3 and .opus, from 0 to 1 (the best)")
         ->capture_default_str();
-    app.add_option("--duration", duration.text,
-                   "Render this long (seconds or [h:]mm:ss), whatever the input's own length");
-    app.add_option("--tail", tail.text,
-                   "Add this many seconds of the sound as it stands at the end")
-        ->capture_default_str();
-    app.add_option("--fade-out", fade_out.text, "Fade the last this many seconds to silence")
-        ->capture_default_str();
+    run.add_to(app);
     app.add_option("--trace", options.trace,
                    "Write one line per synthesis tick with everything sent to the sound output");
     bool quiet = false;
@@ -62,15 +55,12 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "quorvane-render: %s\n", message.c_str());
         return 2;
     };
-    for (NumberOption* option : {&rate, &quality, &duration, &tail, &fade_out}) {
-        if (option->text.empty() && option == &duration) continue;
+    for (NumberOption* option : {&rate, &quality}) {
         if (!option->value()) return usage(option->refusal());
     }
+    if (auto refusal = run.read(options)) return usage(*refusal);
     options.rate = static_cast<int>(*rate.value());
     options.quality = *quality.value();
-    if (!duration.text.empty()) options.duration = duration.value();
-    options.tail = *tail.value();
-    options.fade_out = *fade_out.value();
     if (!format.empty()) {
         options.format = qv::AudioFileWriter::format_named(format);
         if (!options.format) return usage("--format must be wav, flac, ogg, mp3 or opus");

@@ -1,9 +1,20 @@
 #include "timeline/Transport.h"
 
+#include <algorithm>
+
 #include "params/Numbers.h"
 #include "timeline/KeyEntry.h"
 
 namespace qv {
+
+std::optional<std::int64_t> Transport::end_ms() const {
+    const int last = static_cast<int>(
+        key_entry::time_of(p_.List2.list(p_.List2.list_count() - 1)).value_or(0));
+    // The transport hits the last key on its 10 x last-th tick and is done one tick later;
+    // at 600 s it stops on the tick that hits.
+    if (last <= 0) return std::nullopt;
+    return 100LL * std::min(10LL * last + 1, 10LL * kLastSecond);
+}
 
 void Transport::time_Change() {
     p_.Text2.set_text(numbers::value_to_text(p_.time.value()));

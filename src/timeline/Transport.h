@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <utility>
 
 #include "controls/Button.h"
@@ -42,6 +44,10 @@ public:
 
     // Whether the time line moves (Play or Run Sess, until Pause, Stop or its end).
     bool running() const { return p_.Timer2.enabled(); }
+    // Where a setup played from 0 s is done, in milliseconds: one tick after its last key,
+    // or at the stop at 600 s. None for a setup without a key after 0 s: its time line
+    // runs on to the stop with nothing left to change.
+    std::optional<std::int64_t> end_ms() const;
 
     void time_Change();
     void oneback_Click();

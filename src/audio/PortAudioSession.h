@@ -1,0 +1,19 @@
+#pragma once
+
+#include <portaudio.h>
+
+#include <string>
+
+// What every use of PortAudio here shares: a quiet start of a session, the reasons in
+// words, and an output device found by its name.
+namespace qv::portaudio {
+
+// Starts a PortAudio session, or says why there is none.
+bool start_session(std::string& error);
+std::string error_text(PaError error);
+bool is_output(const PaDeviceInfo* info);
+// The output device of that name, or the default output for an empty name; paNoDevice and
+// why when there is none.
+PaDeviceIndex find_output(const std::string& name, std::string& error);
+
+}  // namespace qv::portaudio

@@ -1,0 +1,32 @@
+#include "cli/RunArguments.h"
+
+namespace qv::cli {
+
+void RunArguments::add_to(CLI::App& app) {
+    app.add_option("--duration", duration.text,
+                   "Sound this long (seconds or [h:]mm:ss), whatever the input says");
+    app.add_flag("--loop", loop, "Play the input again and again, as Stop and then Play would");
+    app.add_option("--stop-after", stop_after.text,
+                   "Sleep timer: fade out and end after this much sound");
+    app.add_option("--fade", fade.text, "How long the sleep timer fades out")
+        ->capture_default_str();
+    app.add_option("--fade-out", fade_out.text, "Fade every end over this long")
+        ->capture_default_str();
+    app.add_option("--tail", tail.text, "Add this much of the sound as it stands at the end")
+        ->capture_default_str();
+}
+
+std::optional<std::string> RunArguments::read(RunOptions& options) const {
+    for (const NumberOption* option : {&duration, &stop_after, &fade, &fade_out, &tail}) {
+        if (!option->text.empty() && !option->value()) return option->refusal();
+    }
+    if (!duration.text.empty()) options.duration = duration.value();
+    if (!stop_after.text.empty()) options.stop_after = stop_after.value();
+    options.fade = *fade.value();
+    options.fade_out = *fade_out.value();
+    options.tail = *tail.value();
+    options.loop = loop;
+    return std::nullopt;
+}
+
+}  // namespace qv::cli
