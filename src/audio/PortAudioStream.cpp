@@ -2,17 +2,19 @@
 
 #include <portaudio.h>
 
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
 #include "audio/PortAudioSession.h"
 
 namespace qv {
 
 namespace {
 
-int play(const void*, void* output, unsigned long frames, const PaStreamCallbackTimeInfo*,
-         PaStreamCallbackFlags, void* feed) {
-    static_cast<CardFeed*>(feed)->render(static_cast<float*>(output), frames);
-    return paContinue;
-}
+// Seconds of silence after the last frame before the stream goes, for a device whose clock
+// runs a little behind the stream's.
+constexpr double kAfterLast = 0.05;
 
 PaStreamParameters parameters(PaDeviceIndex device, double latency) {
     PaStreamParameters output{};
@@ -23,7 +25,21 @@ PaStreamParameters parameters(PaDeviceIndex device, double latency) {
     return output;
 }
 
+int play(const void*, void* output, unsigned long frames, const PaStreamCallbackTimeInfo* time,
+         PaStreamCallbackFlags, void* stream) {
+    static_cast<PortAudioStream*>(stream)->fill(static_cast<float*>(output), frames,
+                                                time->outputBufferDacTime);
+    return paContinue;
+}
+
 }  // namespace
+
+void PortAudioStream::fill(float* out, unsigned long frames, double heard_at) noexcept {
+    const std::uint64_t before = feed_->taken();
+    feed_->render(out, frames);
+    if (const std::uint64_t taken = feed_->taken() - before)
+        last_heard_.store(heard_at + static_cast<double>(taken) / rate_, std::memory_order_relaxed);
+}
 
 std::optional<int> PortAudioStream::rate_for(int wanted, std::string& error) {
     if (!portaudio::start_session(error)) return std::nullopt;
@@ -52,8 +68,11 @@ bool PortAudioStream::start(CardFeed& feed, int rate, std::string& error) {
     // already holds every sample within full scale.
     const auto block = static_cast<unsigned long>(latency_ * rate / 2);
     PaStream* stream = nullptr;
+    feed_ = &feed;
+    rate_ = rate;
+    last_heard_ = 0;
     PaError result = Pa_OpenStream(&stream, nullptr, &output, rate, block, paClipOff | paDitherOff,
-                                   play, &feed);
+                                   play, this);
     if (result == paNoError) {
         stream_ = stream;
         feed.open_fade();
@@ -78,11 +97,14 @@ double PortAudioStream::output_latency() const {
 
 void PortAudioStream::close(bool drain) {
     if (auto* stream = static_cast<PaStream*>(stream_)) {
-        if (drain) {
-            Pa_StopStream(stream);
-        } else {
-            Pa_AbortStream(stream);
+        // A stopped stream may drop what the device still holds (ALSA's pulse device does),
+        // so it plays on until the last frame taken has been heard.
+        const double limit = Pa_GetStreamTime(stream) + 2 * latency_ + 1;
+        while (drain && Pa_IsStreamActive(stream) == 1 &&
+               Pa_GetStreamTime(stream) < std::min(limit, last_heard_.load() + kAfterLast)) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
+        Pa_AbortStream(stream);
         Pa_CloseStream(stream);
         stream_ = nullptr;
     }

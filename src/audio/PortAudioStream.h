@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <optional>
 #include <string>
 
@@ -29,14 +30,22 @@ public:
     bool active() const;
     // Seconds from a frame leaving the feed to its being heard.
     double output_latency() const;
-    // Ends the stream; `drain` lets the device play what it holds first.
+    // Ends the stream; `drain` lets the device play what it was given first.
     void close(bool drain);
+
+    // The card's callback: `heard_at` is when the first of `frames` is heard, on the
+    // stream's clock.
+    void fill(float* out, unsigned long frames, double heard_at) noexcept;
 
 private:
     std::string device_;
     double latency_;
     void* stream_ = nullptr;
     bool session_ = false;
+    CardFeed* feed_ = nullptr;
+    int rate_ = 0;
+    // On the stream's clock, when the last frame taken from the feed is heard.
+    std::atomic<double> last_heard_{0};
 };
 
 }  // namespace qv

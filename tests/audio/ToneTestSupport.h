@@ -32,13 +32,17 @@ inline SampleArray filled(std::uint8_t value) {
     return bytes;
 }
 
-// A tone output on the offline device, opened, both channel buffers looping.
+// A tone output on the offline device, opened, both channel buffers looping, and the
+// device's fade-in with the first write already past.
 struct OfflineTone {
     FailingBackend* device = new FailingBackend(kOutputRate);
     modSynth_DX7 tone{std::unique_ptr<FailingBackend>(device)};
 
     OfflineTone() {
-        if (tone.InitSynth(0)) channel(0).Play(), channel(1).Play();
+        if (!tone.InitSynth(0)) return;
+        tone.WriteChannel(0, filled(127));
+        pull(static_cast<std::size_t>(SoundDevice::kFadeSeconds * kOutputRate));
+        channel(0).Play(), channel(1).Play();
     }
     SoundBuffer& channel(int i) { return *tone.channelBuffer(i); }
     bool play(int i, const SampleArray& loop, int hz) {
