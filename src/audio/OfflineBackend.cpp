@@ -38,7 +38,8 @@ std::unique_ptr<SoundDevice> OfflineBackend::open_default(std::string& /*error*/
 void OfflineBackend::fade_out(ToneMixer& mixer) {
     // Nothing reaches the closed device any more, so its fade can be mixed now; it sounds
     // under whatever the next device plays, as a sound card's last buffers would.
-    const auto frames = static_cast<std::size_t>(std::lround(SoundDevice::kFadeSeconds * output_rate_));
+    const auto frames =
+        static_cast<std::size_t>(std::lround(SoundDevice::kFadeSeconds * output_rate_));
     std::vector<float> fade(2 * frames);
     mixer.fade_to(0.0f, SoundDevice::kFadeSeconds);
     mixer.render_block(fade.data(), frames);

@@ -69,7 +69,8 @@ PaDeviceIndex find_output(const std::string& name, std::string& error) {
         if (is_output(Pa_GetDeviceInfo(i)) && name == Pa_GetDeviceInfo(i)->name) index = i;
     }
     if (index == paNoDevice || !Pa_GetDeviceInfo(index)) {
-        error = name.empty() ? "no default output device" : "no output device named \"" + name + "\"";
+        error =
+            name.empty() ? "no default output device" : "no output device named \"" + name + "\"";
         return paNoDevice;
     }
     return index;

@@ -71,8 +71,8 @@ bool PortAudioStream::start(CardFeed& feed, int rate, std::string& error) {
     feed_ = &feed;
     rate_ = rate;
     last_heard_ = 0;
-    PaError result = Pa_OpenStream(&stream, nullptr, &output, rate, block, paClipOff | paDitherOff,
-                                   play, this);
+    PaError result =
+        Pa_OpenStream(&stream, nullptr, &output, rate, block, paClipOff | paDitherOff, play, this);
     if (result == paNoError) {
         stream_ = stream;
         feed.open_fade();
@@ -91,7 +91,8 @@ bool PortAudioStream::active() const {
 }
 
 double PortAudioStream::output_latency() const {
-    const PaStreamInfo* info = stream_ ? Pa_GetStreamInfo(static_cast<PaStream*>(stream_)) : nullptr;
+    const PaStreamInfo* info =
+        stream_ ? Pa_GetStreamInfo(static_cast<PaStream*>(stream_)) : nullptr;
     return info ? info->outputLatency : 0.0;
 }
 

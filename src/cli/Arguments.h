@@ -35,5 +35,4 @@ struct NumberOption {
     std::string refusal() const;
 };
 
-
 }  // namespace qv::cli

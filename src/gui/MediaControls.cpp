@@ -7,7 +7,6 @@
 #include <QWidget>
 #include <cmath>
 
-
 namespace qv {
 
 namespace {

@@ -271,8 +271,8 @@ int play(PlayOptions options) {
     }
     g_status_line = options.status;
     std::string error;
-    const std::optional<int> rate = PortAudioStream(options.device, options.latency)
-                                        .rate_for(kRate, error);
+    const std::optional<int> rate =
+        PortAudioStream(options.device, options.latency).rate_for(kRate, error);
     if (!rate) {
         say("the sound device could not be opened: %s", error.c_str());
         return 1;

@@ -6,8 +6,8 @@
 
 #include "audio/PortAudioBackend.h"
 #include "cli/Arguments.h"
-#include "cli/RunArguments.h"
 #include "cli/Interrupt.h"
+#include "cli/RunArguments.h"
 #include "play/Player.h"
 
 int main(int argc, char** argv) {

@@ -51,7 +51,8 @@ std::optional<std::string> clash(const RenderOptions& options, HeadlessRun& run)
     const std::string input_name = options.input.string();
     std::vector<std::pair<std::string, FileId>> inputs;
     if (auto id = file_id(options.input)) inputs.emplace_back("the input " + input_name, *id);
-    for (const std::string& entry : run.session() ? run.form().List1.items() : std::vector<std::string>{}) {
+    for (const std::string& entry :
+         run.session() ? run.form().List1.items() : std::vector<std::string>{}) {
         if (auto id = entry.empty() ? std::nullopt : file_id(run.folder() / entry))
             inputs.emplace_back("the setup " + entry + " of " + input_name, *id);
     }

@@ -17,8 +17,8 @@ struct RenderOptions : RunOptions {
     // The output's format; without it the output name's extension says.
     std::optional<AudioFileWriter::Format> format;
     AudioFileWriter::Bits bits = AudioFileWriter::Bits::Int16;
-    double quality = 0.6;          // lossy formats: 0 to 1, 1 the best
-    std::filesystem::path trace;   // empty: no trace
+    double quality = 0.6;         // lossy formats: 0 to 1, 1 the best
+    std::filesystem::path trace;  // empty: no trace
     bool progress = false;
     // Asked between blocks: a signal number stops the render and leaves no file.
     std::function<int()> interrupted;

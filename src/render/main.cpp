@@ -6,8 +6,8 @@
 #include <string>
 
 #include "cli/Arguments.h"
-#include "cli/RunArguments.h"
 #include "cli/Interrupt.h"
+#include "cli/RunArguments.h"
 #include "render/Renderer.h"
 
 int main(int argc, char** argv) {

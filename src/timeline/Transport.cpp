@@ -8,8 +8,8 @@
 namespace qv {
 
 std::optional<std::int64_t> Transport::end_ms() const {
-    const int last = static_cast<int>(
-        key_entry::time_of(p_.List2.list(p_.List2.list_count() - 1)).value_or(0));
+    const int last =
+        static_cast<int>(key_entry::time_of(p_.List2.list(p_.List2.list_count() - 1)).value_or(0));
     // The transport hits the last key on its 10 x last-th tick and is done one tick later;
     // at 600 s it stops on the tick that hits.
     if (last <= 0) return std::nullopt;
