@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "ToneTestSupport.h"
+#include "audio/CardFeed.h"
 
 namespace qv::test {
 namespace {
@@ -321,6 +322,37 @@ TEST(GainStage, TheOutputFadesInAndOutInAStraightLine) {
     mixer.render_block(block.data(), 480);
     EXPECT_EQ(block[2 * 479], 0.0f);
     EXPECT_TRUE(mixer.faded_out());
+}
+
+// The player's card plays the frames pushed, in order across the ring's end, at the
+// listener's volume: fading in where a stream opens, out from where an interrupt finds it,
+// and silent, not repeating, when the ring runs dry.
+TEST(CardFeed, PlaysWhatWasPushedWithTheCardsOwnGains) {
+    CardFeed feed(1000, 48000, 0.5f);
+    std::vector<float> ramp(2 * 4000), out(2 * 2400);
+    for (std::size_t i = 0; i < ramp.size(); ++i) ramp[i] = static_cast<float>(i / 2) / 4000;
+    feed.open_fade();
+    std::size_t pushed = 0, played = 0;
+    while (played < 2400) {
+        const std::size_t n = std::min(feed.space(), std::size_t(700));
+        feed.push(ramp.data() + 2 * pushed, n);
+        pushed += n;
+        feed.render(out.data() + 2 * played, 300);
+        played += 300;
+    }
+    EXPECT_EQ(feed.taken(), 2400u);
+    EXPECT_NEAR(out[2 * 239], ramp[2 * 239] * 0.5f * 0.5f, 1e-6);  // half way into the fade-in
+    for (std::size_t i = 480; i < 2400; ++i)
+        ASSERT_FLOAT_EQ(out[2 * i + 1], ramp[2 * i] * 0.5f) << i;
+
+    feed.fade_out(0.010);
+    feed.render(out.data(), 480);
+    EXPECT_NEAR(out[0], ramp[2 * 2400] * 0.5f * (479.0f / 480), 1e-6);
+    EXPECT_TRUE(feed.faded_out() && out[2 * 479] == 0.0f);
+    std::vector<float> rest(2 * 2000);
+    feed.render(rest.data(), 2000);  // what was left, then nothing
+    EXPECT_EQ(feed.taken(), pushed);
+    EXPECT_TRUE(all_zero(rest));
 }
 
 }  // namespace

@@ -1,0 +1,136 @@
+#include <gtest/gtest.h>
+
+#include "../audio/ToneTestSupport.h"
+#include "../timeline/FormFixture.h"
+#include "app/HeadlessRun.h"
+
+namespace qv {
+namespace {
+
+using testing::entry;
+
+const testing::Values kBeat = {
+    {P::LeftPartial1, 100}, {P::RightPartial1, 100}, {P::Pan, 0}, {P::Vol, 100}, {P::Diff, 100}};
+
+struct Stream {
+    std::vector<float> frames;
+    HeadlessRun::SetupStart last{};
+    int starts = 0;
+};
+
+// The whole stream of a run, asked for in blocks of `block` frames.
+Stream stream(RunOptions options, long block = 4096) {
+    HeadlessRun run(options);
+    Stream s;
+    run.on_setup_start = [&s](const HeadlessRun::SetupStart& start) { s.last = start, ++s.starts; };
+    std::string error;
+    EXPECT_EQ(run.start(error), 0) << error;
+    std::vector<float> buffer(2 * static_cast<std::size_t>(block));
+    while (const long n = run.produce(buffer.data(), block))
+        s.frames.insert(s.frames.end(), buffer.begin(), buffer.begin() + 2 * n);
+    return s;
+}
+
+// The largest step from one sample to the next on either side, from frame `from` on.
+float largest_step(const std::vector<float>& x, std::size_t from = 0, std::size_t to = SIZE_MAX) {
+    float most = 0;
+    for (std::size_t i = 2 * from + 2; i < x.size() && i < 2 * to; ++i)
+        most = std::max(most, std::abs(x[i] - x[i - 2]));
+    return most;
+}
+
+float peak(const std::vector<float>& x, std::size_t from, std::size_t to) {
+    float most = 0;
+    for (std::size_t i = 2 * from; i < 2 * to && i < x.size(); ++i)
+        most = std::max(most, std::abs(x[i]));
+    return most;
+}
+
+class Run : public testing::FormFixture {
+protected:
+    RunOptions options(const std::string& input) {
+        RunOptions o;
+        o.input = dir.path() / input;
+        return o;
+    }
+    void write(const std::string& name, const std::vector<std::string>& lines) {
+        std::string bytes;
+        for (const auto& l : lines) bytes += l + "\r\n";
+        write_file(name, bytes);
+    }
+};
+
+// The player asks for blocks of the card's size, the renderer for its own: both must get
+// the same samples, through loop turns, the sleep timer and a session's held-back end.
+TEST_F(Run, EveryBlockSizeGivesTheSameStream) {
+    write("two.qrv", {entry(0, kBeat), entry(1, kBeat, "1010"), entry(2, kBeat)});
+    write("s.ses", {"two.qrv", "two.qrv"});
+    RunOptions loop = options("two.qrv"), session = options("s.ses");
+    loop.loop = true;
+    loop.stop_after = 5.5;
+    loop.fade = 2;
+    for (const RunOptions& o : {loop, session}) {
+        const auto whole = stream(o).frames;
+        EXPECT_GT(whole.size(), 48000u * 2 * 4);
+        for (long block : {1000L, 333L}) EXPECT_TRUE(stream(o, block).frames == whole) << block;
+    }
+}
+
+// A setup that starts muted is silent until its first audible tick; one that starts loud
+// rises once, without a burst; a --loop turn and the end pass without a click.
+TEST_F(Run, StartsTurnsAndEndsWithoutABurstOrAClick) {
+    testing::Values quiet = kBeat;
+    quiet[3] = {P::Vol, 0};
+    write("muted.qrv", {entry(0, quiet), entry(2, kBeat)});
+    const auto rising = stream(options("muted.qrv")).frames;
+    // The volume can rise first at the transport's tick at 100 ms.
+    EXPECT_LT(peak(rising, 0, 4800), 0.001f);  // -60 dBFS
+    EXPECT_LE(largest_step(rising), largest_step(rising, 48000, 96000) * 1.01f);
+
+    RunOptions loud = options("loud.qrv");
+    loud.loop = true;
+    loud.duration = 6.5;
+    write("loud.qrv", {entry(0, kBeat), entry(2, kBeat, "1010")});
+    const Stream s = stream(loud);
+    const auto& x = s.frames;
+    EXPECT_EQ(x.size(), 2u * 48000 * 13 / 2);
+    EXPECT_EQ(s.starts, 4);  // at 0, 2.1, 4.2 and 6.3 s
+    EXPECT_EQ(s.last.frame, 48000 * 63 / 10);
+    const float full = peak(x, 4800, 9600);
+    std::size_t onset = 0;
+    while (x[2 * onset] == 0.0f) ++onset;
+    EXPECT_LT(peak(x, onset, onset + 24), 0.1f * full);  // fading in, not at once
+    EXPECT_LE(peak(x, 0, 4800), full * 1.001f);
+    EXPECT_LE(largest_step(x), largest_step(x, 48000, 96000) * 1.01f);
+    EXPECT_EQ(x[x.size() - 1], 0.0f);
+}
+
+// The sleep timer fades in a straight line over --fade, from full level at the start when
+// the fade is longer than the time; the end fade multiplies on top, over its last 0.5 s.
+TEST_F(Run, TheSleepTimerAndTheEndFadeMultiply) {
+    write("held.qrv", {entry(0, kBeat), entry(9, kBeat)});
+    // The level in a few 10 ms windows, against the same without the timer and fades.
+    auto levels = [&](std::optional<double> stop_after, double fade) {
+        RunOptions o = options("held.qrv");
+        o.duration = 3;
+        o.stop_after = stop_after;
+        o.fade = fade;
+        o.fade_out = stop_after ? 0.5 : 0;
+        const auto x = stream(o).frames;
+        EXPECT_EQ(x.size(), 2u * 48000 * 3);
+        std::vector<double> at;
+        for (double t : {0.5, 1.0, 1.5, 2.0, 2.75})
+            at.push_back(peak(x, std::size_t(t * 48000), std::size_t(t * 48000) + 480));
+        return at;
+    };
+    const auto plain = levels(std::nullopt, 0), straight = levels(3, 60), late = levels(3, 1);
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_NEAR(straight[i] / plain[i], 1 - (0.5 + 0.5 * double(i)) / 3, 0.005) << i;
+        EXPECT_NEAR(late[i] / plain[i], 1.0, 0.005) << i;
+    }
+    // A quarter of the sleep timer's fade is left, half of the end fade.
+    EXPECT_NEAR(late[4] / plain[4], 0.25 * 0.5, 0.005);
+}
+
+}  // namespace
+}  // namespace qv
