@@ -46,6 +46,8 @@ awk -v c="$changed" -v a="$(area about)" 'BEGIN { split(a, s, /[x+]/); exit !(c 
 # Pan 0 puts the left ear's buffer on the left and the right ear's on the right; the
 # right ear plays 100 samples a second slower. The volume jumps from 0 to 100 at once.
 set_param Pan=0 Diff=100 LeftPartial1=100 RightPartial1=100
+# Play while " Vol" is 0: the new buffers take the silence at once, without a click.
+click play
 sleep 0.5
 set_param Vol=100
 sleep 1.5
