@@ -164,7 +164,6 @@ void ToneMixer::render_block(float* out, std::size_t frames) noexcept {
         }
     }
     faded_out_.store(fade_.left == 0 && fade_.now == 0.0f, std::memory_order_release);
-    frames_mixed_.fetch_add(frames, std::memory_order_relaxed);
 }
 
 }  // namespace qv

@@ -38,9 +38,6 @@ public:
     void fade_to(float gain, double seconds);
     // Whether the gain stage has come to rest at silence.
     bool faded_out() const { return faded_out_.load(std::memory_order_acquire); }
-    // Frames mixed so far: a device that stops asking for sound shows as a count that
-    // stands still.
-    std::uint64_t frames_mixed() const { return frames_mixed_.load(std::memory_order_relaxed); }
 
     // UI thread: fill the whole state, then publish it.
     MixState& next_state() { return states_.back(); }
@@ -93,7 +90,6 @@ private:
     std::uint32_t fades_seen_ = 0;  // mixing thread
     Glide fade_;
     std::atomic<bool> faded_out_;
-    std::atomic<std::uint64_t> frames_mixed_{0};
 };
 
 }  // namespace qv

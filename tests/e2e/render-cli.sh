@@ -54,6 +54,8 @@ done <<EOF
 2|--fade-out $seconds 0 and 86400|SlowBeat.qrv -o x.wav --fade-out nan
 2|--fade-out $seconds 0 and 86400|SlowBeat.qrv -o x.wav --fade-out 1e9
 2|--fade-out is too long for a session|Tour.ses -o x.wav --fade-out 200
+2|--stop-after $seconds 0.001 and 86400|SlowBeat.qrv -o x.wav --stop-after 0
+2|--loop never ends by itself|SlowBeat.qrv -o x.wav --loop
 2|--rate must be a whole number of Hz between 8000 and 384000|SlowBeat.qrv -o x.wav --rate 44100.5
 2|--rate must be a whole number of Hz between 8000 and 384000|SlowBeat.qrv -o x.wav --rate 0x10
 2|--rate must be a whole number of Hz between 8000 and 384000|SlowBeat.qrv -o x.wav --rate 400000
