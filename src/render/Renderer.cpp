@@ -72,22 +72,67 @@ std::optional<std::string> clash(const RenderOptions& options, HeadlessRun& run)
     return std::nullopt;
 }
 
-// The sound file and the trace, each under its own name only once both are complete.
+// Why the options cannot give a file, or none; `format` is the output's.
+std::optional<std::string> refusal(const RenderOptions& options,
+                                   std::optional<AudioFileWriter::Format>& format) {
+    format = options.format ? options.format : AudioFileWriter::format_of(options.output);
+    if (!format && options.output == "-")
+        return "standard output has no name to tell the format by: give --format";
+    if (!format) {
+        return "unknown output format '" + options.output.extension().string() + "': use " +
+               AudioFileWriter::kFormatNames + ", or --format";
+    }
+    if (auto why = AudioFileWriter::refusal(*format, options.rate, options.bits)) return why;
+    if (options.loop && !options.duration && !options.stop_after)
+        return "--loop never ends by itself: give --duration or --stop-after";
+    return std::nullopt;
+}
+
+// The sound file and the trace, each under its own name only once both are complete. A
+// failure names the file in `failed` and says why in `error`.
 struct Outputs {
     OutputFile sound;
     OutputFile trace;
     AudioFileWriter writer;
     std::unique_ptr<Trace> lines;
+    fs::path failed;
+    std::string error;
 
     ~Outputs() {
         cli::interrupt::forget(sound.temporary());
         cli::interrupt::forget(trace.temporary());
     }
+    bool fail(const fs::path& path) {
+        failed = path;
+        return false;
+    }
+    bool open(const RenderOptions& o, AudioFileWriter::Format format, HeadlessRun& run) {
+        if (!sound.open(o.output, OutputFile::Special::InPlace, error)) return fail(o.output);
+        cli::interrupt::remove_on_second_signal(sound.temporary());
+        if (!o.trace.empty()) {
+            if (!trace.open(o.trace, OutputFile::Special::InPlace, error)) return fail(o.trace);
+            cli::interrupt::remove_on_second_signal(trace.temporary());
+            lines = std::make_unique<Trace>([&run] { return run.clock().now_ms(); });
+            run.tone().observer = lines.get();
+        }
+        if (!writer.open(sound.fd(), format, o.rate, o.bits, o.quality, run.longest(), error))
+            return fail(o.output);
+        return true;
+    }
     // Writes out what the trace has gathered once it passes `keep` bytes.
-    bool drain_trace(std::size_t keep, std::string& error) {
+    bool drain_trace(std::size_t keep, const RenderOptions& o) {
         if (!lines || lines->text().size() <= keep) return true;
-        if (!trace.write(lines->text(), error)) return false;
+        if (!trace.write(lines->text(), error)) return fail(o.trace);
         lines->text().clear();
+        return true;
+    }
+    // Both complete on the disk before either takes its name.
+    bool finish(const RenderOptions& o) {
+        if (!writer.finish(error)) return fail(o.output);
+        if (!drain_trace(0, o) || (lines && !trace.close(error))) return fail(o.trace);
+        if (!sound.close(error)) return fail(o.output);
+        if (lines && !trace.commit(error)) return fail(o.trace);
+        if (!sound.commit(error)) return fail(o.output);
         return true;
     }
 };
@@ -102,20 +147,8 @@ RenderResult render(const RenderOptions& options) {
         return result;
     };
     const auto wall_start = std::chrono::steady_clock::now();
-
-    using Format = AudioFileWriter::Format;
-    std::optional<Format> format =
-        options.format ? options.format : AudioFileWriter::format_of(options.output);
-    if (!format && options.output == "-")
-        return fail(2, "standard output has no name to tell the format by: give --format");
-    if (!format) {
-        return fail(2, "unknown output format '" + options.output.extension().string() + "': use " +
-                           AudioFileWriter::kFormatNames + ", or --format");
-    }
-    if (auto refusal = AudioFileWriter::refusal(*format, options.rate, options.bits))
-        return fail(2, *refusal);
-    if (options.loop && !options.duration && !options.stop_after)
-        return fail(2, "--loop never ends by itself: give --duration or --stop-after");
+    std::optional<AudioFileWriter::Format> format;
+    if (auto why = refusal(options, format)) return fail(2, *why);
 
     Outputs out;  // the trace outlives the tone output that tells it each tick
     HeadlessRun run(options);
@@ -126,46 +159,28 @@ RenderResult render(const RenderOptions& options) {
     if (int status = run.start(error)) return fail(status, error);
     if (auto why = clash(options, run)) return fail(2, *why);
 
-    auto write_error = [&](const fs::path& path) {
-        if (int signal = options.interrupted ? options.interrupted() : 0) {
+    auto interrupted = [&] { return options.interrupted ? options.interrupted() : 0; };
+    auto write_error = [&] {
+        if (const int signal = interrupted()) {
             return fail(128 + signal, std::string("interrupted by ") +
                                           cli::interrupt::signal_name(signal) +
                                           ": nothing was written");
         }
-        return fail(1, "cannot write " + path.string() + ": " + error);
+        return fail(1, "cannot write " + out.failed.string() + ": " + out.error);
     };
-    if (!out.sound.open(options.output, OutputFile::Special::InPlace, error))
-        return write_error(options.output);
-    cli::interrupt::remove_on_second_signal(out.sound.temporary());
-    if (!options.trace.empty()) {
-        if (!out.trace.open(options.trace, OutputFile::Special::InPlace, error))
-            return write_error(options.trace);
-        cli::interrupt::remove_on_second_signal(out.trace.temporary());
-        out.lines = std::make_unique<Trace>([&run] { return run.clock().now_ms(); });
-        run.tone().observer = out.lines.get();
-    }
-    if (!out.writer.open(out.sound.fd(), *format, options.rate, options.bits, options.quality,
-                         run.longest(), error)) {
-        return write_error(options.output);
-    }
-
+    if (!out.open(options, *format, run)) return write_error();
     Progress progress(options.progress, options.rate);
     std::vector<float> block(2 * kBlockFrames);
-    auto interrupted = [&] { return options.interrupted && options.interrupted() != 0; };
     while (const long n = run.produce(block.data(), kBlockFrames)) {
-        if (interrupted() || !out.writer.write(block.data(), n, error))
-            return write_error(options.output);
-        if (!out.drain_trace(1 << 16, error)) return write_error(options.trace);
+        if (interrupted() || !out.writer.write(block.data(), n, out.error)) {
+            out.failed = options.output;
+            return write_error();
+        }
+        if (!out.drain_trace(1 << 16, options)) return write_error();
         progress.update(run.frames_done(), run.end_frame(), run.playing());
     }
     progress.finish();
-    if (interrupted() || !out.writer.finish(error)) return write_error(options.output);
-    // Both complete on the disk before either takes its name.
-    if (!out.drain_trace(0, error) || (out.lines && !out.trace.close(error)))
-        return write_error(options.trace);
-    if (!out.sound.close(error)) return write_error(options.output);
-    if (out.lines && !out.trace.commit(error)) return write_error(options.trace);
-    if (!out.sound.commit(error)) return write_error(options.output);
+    if (interrupted() || !out.finish(options)) return write_error();
 
     result.frames = run.frames_done();
     result.setups_played = run.setups_started();
