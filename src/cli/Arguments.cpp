@@ -76,4 +76,74 @@ std::string NumberOption::refusal() const {
     return std::string(name) + " must be " + what + " " + range;
 }
 
+namespace {
+
+// The length of the UTF-8 character at the start of `text`, or 0 where none starts.
+std::size_t utf8_length(std::string_view text) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(0);
+    const std::size_t n = lead < 0x80                   ? 1
+                          : lead >= 0xC2 && lead < 0xE0 ? 2
+                          : lead >= 0xE0 && lead < 0xF0 ? 3
+                          : lead >= 0xF0 && lead < 0xF5 ? 4
+                                                        : 0;
+    if (n == 0 || text.size() < n) return 0;
+    for (std::size_t i = 1; i < n; ++i) {
+        if ((byte(i) & 0xC0) != 0x80) return 0;
+    }
+    // No overlong forms, no surrogates, nothing past U+10FFFF.
+    if ((lead == 0xE0 && byte(1) < 0xA0) || (lead == 0xED && byte(1) >= 0xA0) ||
+        (lead == 0xF0 && byte(1) < 0x90) || (lead == 0xF4 && byte(1) >= 0x90)) {
+        return 0;
+    }
+    return n;
+}
+
+std::string escaped(unsigned char c, const char* form = "\\x%02x") {
+    switch (c) {
+        case '\a':
+            return "\\a";
+        case '\b':
+            return "\\b";
+        case '\t':
+            return "\\t";
+        case '\n':
+            return "\\n";
+        case '\v':
+            return "\\v";
+        case '\f':
+            return "\\f";
+        case '\r':
+            return "\\r";
+        case 0x1B:
+            return "\\033";
+        default: {
+            char text[8];
+            std::snprintf(text, sizeof text, form, c);
+            return text;
+        }
+    }
+}
+
+}  // namespace
+
+std::string printable(std::string_view text) {
+    std::string shown;
+    while (!text.empty()) {
+        const std::size_t n = utf8_length(text);
+        const auto lead = static_cast<unsigned char>(text[0]);
+        if (n == 0) {
+            shown += escaped(lead);
+        } else if (n == 1 && (lead < 0x20 || lead == 0x7F)) {
+            shown += escaped(lead);
+        } else if (n == 2 && lead == 0xC2 && static_cast<unsigned char>(text[1]) < 0xA0) {
+            shown += escaped(static_cast<unsigned char>(text[1]), "\\u%04x");
+        } else {
+            shown += text.substr(0, n);
+        }
+        text.remove_prefix(std::max<std::size_t>(n, 1));
+    }
+    return shown;
+}
+
 }  // namespace qv::cli

@@ -20,6 +20,11 @@ std::optional<double> parse_duration(std::string_view text);
 // A length of time as a person reads it: "4:05", "1:02:03" (whole seconds).
 std::string clock_text(double seconds);
 
+// Text from a file made safe for a terminal: control characters (C0, DEL, C1) and bytes
+// that are no UTF-8 are shown escaped ("\033", "\a", "\x9b", "\u009b"), so that a name
+// cannot set a terminal's title or clear its screen; other characters stay as they are.
+std::string printable(std::string_view text);
+
 // A number option, given as text and checked after the command line is read, so that every
 // refusal reads the same way: "--duration must be a number of seconds (or [h:]mm:ss)
 // between 0.001 and 86400".

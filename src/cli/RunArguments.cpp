@@ -2,6 +2,13 @@
 
 namespace qv::cli {
 
+void name_messages(CLI::App& app) {
+    app.set_version_flag("--version", app.get_name() + " " QUORVANE_VERSION);
+    app.failure_message([](const CLI::App* program, const CLI::Error& e) {
+        return program->get_name() + ": " + printable(e.what()) + "\n";
+    });
+}
+
 void RunArguments::add_to(CLI::App& app) {
     app.add_option("--duration", duration.text,
                    "Sound this long (seconds or [h:]mm:ss), whatever the input says");

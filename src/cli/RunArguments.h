@@ -24,4 +24,7 @@ struct RunArguments {
     std::optional<std::string> read(RunOptions& options) const;
 };
 
+// --version, and the program's name before every message of the command line's own.
+void name_messages(CLI::App& app);
+
 }  // namespace qv::cli

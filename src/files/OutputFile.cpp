@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <cstring>
 
 namespace qv {
@@ -37,10 +38,41 @@ std::optional<fs::path> follow_links(const fs::path& name, std::string& reason) 
     }
 }
 
+std::optional<int> OutputFile::descriptor_named(const fs::path& name) {
+    if (name == "-" || name == "/dev/stdout") return STDOUT_FILENO;
+    for (std::string_view folder : {"/dev/fd/", "/proc/self/fd/"}) {
+        const std::string& text = name.native();
+        if (!text.starts_with(folder) || text.size() == folder.size()) continue;
+        int fd = 0;
+        const char* end = text.data() + text.size();
+        if (auto [at, error] = std::from_chars(text.data() + folder.size(), end, fd);
+            error == std::errc() && at == end) {
+            return fd;
+        }
+    }
+    return std::nullopt;
+}
+
+bool OutputFile::can_go_back(const fs::path& name) {
+    struct stat st {};
+    auto stream = [&] { return S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode); };
+    if (std::optional<int> fd = descriptor_named(name)) {
+        const int flags = ::fcntl(*fd, F_GETFL);
+        return ::fstat(*fd, &st) == 0 && !stream() && flags >= 0 && !(flags & O_APPEND);
+    }
+    std::string ignored;
+    const std::optional<fs::path> target = follow_links(name, ignored);
+    return !target || ::stat(target->c_str(), &st) != 0 || !stream();
+}
+
 bool OutputFile::open(const fs::path& name, Special special, std::string& reason) {
     discard();
-    if (name == "-") {
-        fd_ = STDOUT_FILENO;
+    if (std::optional<int> fd = descriptor_named(name); fd && special == Special::InPlace) {
+        if (::isatty(*fd)) {
+            reason = "it is a terminal: send the sound to a file or a program";
+            return false;
+        }
+        fd_ = *fd;
         owns_fd_ = false;
         return true;
     }
@@ -53,6 +85,12 @@ bool OutputFile::open(const fs::path& name, Special special, std::string& reason
     mode_t mode = 0;
     if (exists && S_ISDIR(st.st_mode)) {
         reason = std::strerror(EISDIR);
+        return false;
+    }
+    // What the user may not write is not replaced behind their back through the rename,
+    // as cp would not.
+    if (exists && ::faccessat(AT_FDCWD, target_.c_str(), W_OK, AT_EACCESS) != 0) {
+        reason = std::strerror(errno);
         return false;
     }
     if (exists && !S_ISREG(st.st_mode)) {

@@ -30,8 +30,15 @@ public:
     OutputFile& operator=(const OutputFile&) = delete;
     ~OutputFile() { discard(); }
 
-    // "-" is standard output, always written in place.
+    // "-", /dev/stdout, /dev/fd/N and /proc/self/fd/N name a descriptor already open,
+    // written in place, never a terminal. An existing file the user may not write is
+    // refused.
     bool open(const std::filesystem::path& name, Special special, std::string& reason);
+    // Whether what the name leads to lets a writer go back to the start (a WAV header is
+    // finished last): no pipe, FIFO, socket or stream opened for appending. Looked at
+    // only, so that a FIFO does not block.
+    static bool can_go_back(const std::filesystem::path& name);
+    static std::optional<int> descriptor_named(const std::filesystem::path& name);
 
     int fd() const { return fd_; }
     // The temporary file while one is being written; empty when writing in place.

@@ -34,9 +34,10 @@ constexpr double kStatusEvery = 0.25;
 bool g_status_line = false;
 
 void say(const char* format, auto... args) {
-    std::fprintf(stderr, g_status_line ? "\r\033[Kquorvane-play: " : "quorvane-play: ");
-    std::fprintf(stderr, format, args...);
-    std::fputc('\n', stderr);
+    char line[1024];
+    std::snprintf(line, sizeof line, format, args...);
+    std::fprintf(stderr, "%squorvane-play: %s\n", g_status_line ? "\r\033[K" : "",
+                 cli::printable(line).c_str());
 }
 
 double monotonic_seconds() {
@@ -161,7 +162,7 @@ void CardPlayer::tell(bool all) {
     const long long end = run_.end_frame();
     std::fprintf(stderr, "\r%s%s%s  %s\033[K", cli::clock_text(now / rate).c_str(),
                  end >= 0 ? " / " : "", end >= 0 ? cli::clock_text(end / rate).c_str() : "",
-                 shown_.front().text.c_str());
+                 cli::printable(shown_.front().text).c_str());
 }
 
 // Notices a device that has gone (PortAudio ended the stream, or the card takes nothing

@@ -16,8 +16,9 @@ namespace {
 int list_devices() {
     std::string error;
     auto outputs = qv::PortAudioBackend::outputs(error);
-    if (!error.empty()) {
-        std::fprintf(stderr, "quorvane-play: no sound devices: %s\n", error.c_str());
+    if (!error.empty() || outputs.empty()) {
+        std::fprintf(stderr, "quorvane-play: no sound devices%s%s\n", error.empty() ? "" : ": ",
+                     error.c_str());
         return 1;
     }
     for (const auto& output : outputs) {
@@ -50,6 +51,7 @@ int main(int argc, char** argv) {
         "out and ends.\n\n"
         "Example:\n  quorvane-play ~/Quorvane/Tour.ses --stop-after 45:00 --fade 5:00\n",
         "quorvane-play"};
+    qv::cli::name_messages(app);
     qv::cli::RunArguments run;
     NumberOption volume{"--volume", "0", 0, 60, NumberOption::Decimal, "decibels"};
     NumberOption latency{"--latency", "0.5", 0.001, 2, NumberOption::Decimal, "seconds"};
@@ -82,7 +84,7 @@ int main(int argc, char** argv) {
     if (!refusal && !named)
         refusal = "there is no output device number " + device + " (see --list-devices)";
     if (refusal) {
-        std::fprintf(stderr, "quorvane-play: %s\n", refusal->c_str());
+        std::fprintf(stderr, "quorvane-play: %s\n", qv::cli::printable(*refusal).c_str());
         return 2;
     }
     options.device = *named;

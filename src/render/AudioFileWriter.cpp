@@ -1,5 +1,7 @@
 #include "render/AudioFileWriter.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -49,10 +51,6 @@ int bytes_per_sample(Bits bits) {
 
 }  // namespace
 
-AudioFileWriter::~AudioFileWriter() {
-    if (file_) sf_close(file_);
-}
-
 std::optional<Format> AudioFileWriter::format_named(std::string_view name) {
     std::string lower(name);
     std::transform(lower.begin(), lower.end(), lower.begin(),
@@ -89,7 +87,78 @@ std::optional<std::string> AudioFileWriter::refusal(Format format, int rate, Bit
     return std::nullopt;
 }
 
-bool AudioFileWriter::open(int fd, Format format, int rate, Bits bits, double quality,
+// Every byte libsndfile writes goes through the output's own checked writes; the first
+// failure is kept with the system's reason, whatever libsndfile makes of it (some of its
+// encoders count a failed write as done). Positions count from where the descriptor stood,
+// and an output that cannot go back (a pipe, a stream opened for appending) refuses any
+// move but to where it is, which is no failure of a write.
+struct AudioFileWriter::Sink {
+    OutputFile& out;
+    bool seekable;
+    sf_count_t base;
+    sf_count_t position = 0;
+    sf_count_t written = 0;  // the length of an output that cannot go back
+    std::string failure;
+
+    explicit Sink(OutputFile& file) : out(file) {
+        const int flags = ::fcntl(out.fd(), F_GETFL);
+        base = ::lseek(out.fd(), 0, SEEK_CUR);
+        seekable = base >= 0 && flags >= 0 && !(flags & O_APPEND);
+        if (!seekable) base = 0;
+    }
+    static Sink& of(void* user) { return *static_cast<Sink*>(user); }
+
+    static sf_count_t length(void* user) {
+        Sink& sink = of(user);
+        struct stat st {};
+        if (!sink.seekable || ::fstat(sink.out.fd(), &st) != 0) return sink.written;
+        return std::max<sf_count_t>(st.st_size - sink.base, sink.written);
+    }
+    static sf_count_t seek(sf_count_t offset, int whence, void* user) {
+        Sink& sink = of(user);
+        const sf_count_t to = whence == SEEK_SET   ? offset
+                              : whence == SEEK_CUR ? sink.position + offset
+                                                   : length(user) + offset;
+        if (to == sink.position) return to;
+        if (!sink.seekable || to < 0 || ::lseek(sink.out.fd(), sink.base + to, SEEK_SET) < 0)
+            return -1;
+        return sink.position = to;
+    }
+    static sf_count_t read(void* ptr, sf_count_t count, void* user) {
+        Sink& sink = of(user);
+        if (!sink.seekable) return 0;
+        const ssize_t n = ::read(sink.out.fd(), ptr, static_cast<std::size_t>(count));
+        if (n <= 0) return 0;
+        sink.position += n;
+        return n;
+    }
+    static sf_count_t write(const void* ptr, sf_count_t count, void* user) {
+        Sink& sink = of(user);
+        if (!sink.failure.empty()) return 0;
+        const std::string_view bytes(static_cast<const char*>(ptr),
+                                     static_cast<std::size_t>(count));
+        if (!sink.out.write(bytes, sink.failure)) return 0;
+        sink.position += count;
+        sink.written = std::max(sink.written, sink.position);
+        return count;
+    }
+    static sf_count_t tell(void* user) { return of(user).position; }
+};
+
+AudioFileWriter::AudioFileWriter() = default;
+
+AudioFileWriter::~AudioFileWriter() {
+    if (file_) sf_close(file_);
+}
+
+// libsndfile's message for error number `number`, or `otherwise`: it prints to standard
+// output when asked for a negative one.
+std::string AudioFileWriter::failure(int number, const char* otherwise) const {
+    if (sink_ && !sink_->failure.empty()) return sink_->failure;
+    return number > 0 ? reason(sf_error_number(number)) : otherwise;
+}
+
+bool AudioFileWriter::open(OutputFile& out, Format format, int rate, Bits bits, double quality,
                            long long max_frames, std::string& error) {
     // A RIFF header counts bytes in 32 bits; leave room for the header itself.
     constexpr long long kWavLimit = (1LL << 32) - (1 << 16);
@@ -114,15 +183,11 @@ bool AudioFileWriter::open(int fd, Format format, int rate, Bits bits, double qu
             info.format = SF_FORMAT_OGG | SF_FORMAT_OPUS;
             break;
     }
-    if (format == Format::Wav && ::lseek(fd, 0, SEEK_CUR) < 0) {
-        error =
-            "a WAV file needs an output it can go back in, for the length at its start: use "
-            "--format flac";
-        return false;
-    }
-    file_ = sf_open_fd(fd, SFM_WRITE, &info, SF_FALSE);
+    sink_ = std::make_unique<Sink>(out);
+    static SF_VIRTUAL_IO io{Sink::length, Sink::seek, Sink::read, Sink::write, Sink::tell};
+    file_ = sf_open_virtual(&io, SFM_WRITE, &info, sink_.get());
     if (!file_) {
-        error = reason(sf_strerror(nullptr));
+        error = failure(sf_error(nullptr), "the encoder could not start");
         return false;
     }
     if (format == Format::Wav && big) sf_command(file_, SFC_RF64_AUTO_DOWNGRADE, nullptr, SF_TRUE);
@@ -138,7 +203,7 @@ bool AudioFileWriter::open(int fd, Format format, int rate, Bits bits, double qu
         }
         double level = 1.0 - quality;
         if (!sf_command(file_, SFC_SET_COMPRESSION_LEVEL, &level, sizeof level)) {
-            error = reason(sf_strerror(file_));
+            error = failure(sf_error(file_), "the encoder refused its quality");
             return false;
         }
     }
@@ -147,8 +212,8 @@ bool AudioFileWriter::open(int fd, Format format, int rate, Bits bits, double qu
 
 bool AudioFileWriter::write(const float* interleaved, long frames, std::string& error) {
     if (frames <= 0) return true;
-    if (sf_writef_float(file_, interleaved, frames) != frames) {
-        error = reason(sf_strerror(file_));
+    if (sf_writef_float(file_, interleaved, frames) != frames || !sink_->failure.empty()) {
+        error = failure(sf_error(file_), "the encoder failed");
         return false;
     }
     return true;
@@ -157,8 +222,8 @@ bool AudioFileWriter::write(const float* interleaved, long frames, std::string& 
 bool AudioFileWriter::finish(std::string& error) {
     const int rc = sf_close(file_);
     file_ = nullptr;
-    if (rc != 0) {
-        error = reason(sf_error_number(rc));
+    if (rc != 0 || !sink_->failure.empty()) {
+        error = failure(rc, "the encoder could not finish");
         return false;
     }
     return true;

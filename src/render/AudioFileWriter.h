@@ -3,20 +3,23 @@
 #include <sndfile.h>
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "files/OutputFile.h"
+
 namespace qv {
 
-// Streams stereo float frames into a sound file through libsndfile, on a descriptor the
-// caller opened and closes (see OutputFile).
+// Streams stereo float frames into a sound file through libsndfile, into an output the
+// caller opened and closes.
 class AudioFileWriter {
 public:
     enum class Bits { Int16, Int24, Float32 };
     enum class Format { Wav, Flac, Vorbis, Mp3, Opus };
 
-    AudioFileWriter() = default;
+    AudioFileWriter();
     AudioFileWriter(const AudioFileWriter&) = delete;
     AudioFileWriter& operator=(const AudioFileWriter&) = delete;
     ~AudioFileWriter();
@@ -32,13 +35,17 @@ public:
     // `max_frames` is the most frames that can come, or negative when that is unknown: a
     // WAV file that could pass 4 GiB is begun as RF64, which becomes plain WAV again when
     // it stays smaller. `quality` (0 to 1, 1 the best) is for the lossy formats.
-    bool open(int fd, Format format, int rate, Bits bits, double quality, long long max_frames,
-              std::string& error);
+    bool open(OutputFile& out, Format format, int rate, Bits bits, double quality,
+              long long max_frames, std::string& error);
     bool write(const float* interleaved, long frames, std::string& error);
     // Completes the file (its header) and lets it go; the descriptor stays open.
     bool finish(std::string& error);
 
 private:
+    struct Sink;
+    std::string failure(int number, const char* otherwise) const;
+
+    std::unique_ptr<Sink> sink_;
     SNDFILE* file_ = nullptr;
 };
 

@@ -10,7 +10,7 @@ namespace qv {
 Progress::Progress(bool enabled, int rate)
     : enabled_(enabled), rate_(rate), start_(std::chrono::steady_clock::now()), last_(start_) {}
 
-void Progress::update(long long done, long long total, const std::string& playing) {
+void Progress::update(long long done, long long total, const std::string& name) {
     if (!enabled_) return;
     auto now = std::chrono::steady_clock::now();
     if (now - last_ < std::chrono::milliseconds(200)) return;
@@ -18,6 +18,7 @@ void Progress::update(long long done, long long total, const std::string& playin
     double wall = std::chrono::duration<double>(now - start_).count();
     double audio = static_cast<double>(done) / rate_;
     double speed = wall > 0 ? audio / wall : 0;
+    const std::string playing = cli::printable(name);
     if (total > 0) {
         double left = speed > 0 ? (static_cast<double>(total - done) / rate_) / speed : 0;
         std::fprintf(stderr, "\r%3d%%  %s of %s  %.0fx real time  %s left  %s\033[K",

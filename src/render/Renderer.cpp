@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "cli/Arguments.h"
 #include "cli/Interrupt.h"
 #include "files/OutputFile.h"
 #include "render/Progress.h"
@@ -85,6 +86,10 @@ std::optional<std::string> refusal(const RenderOptions& options,
     if (auto why = AudioFileWriter::refusal(*format, options.rate, options.bits)) return why;
     if (options.loop && !options.duration && !options.stop_after)
         return "--loop never ends by itself: give --duration or --stop-after";
+    if (*format == AudioFileWriter::Format::Wav && !OutputFile::can_go_back(options.output)) {
+        return "a WAV file needs an output it can go back in, for the length at its start: "
+               "use --format flac";
+    }
     return std::nullopt;
 }
 
@@ -115,7 +120,7 @@ struct Outputs {
             lines = std::make_unique<Trace>([&run] { return run.clock().now_ms(); });
             run.tone().observer = lines.get();
         }
-        if (!writer.open(sound.fd(), format, o.rate, o.bits, o.quality, run.longest(), error))
+        if (!writer.open(sound, format, o.rate, o.bits, o.quality, run.longest(), error))
             return fail(o.output);
         return true;
     }
@@ -153,7 +158,7 @@ RenderResult render(const RenderOptions& options) {
     Outputs out;  // the trace outlives the tone output that tells it each tick
     HeadlessRun run(options);
     run.form().on_report = [](const std::string& message) {
-        std::fprintf(stderr, "quorvane-render: %s\n", message.c_str());
+        std::fprintf(stderr, "quorvane-render: %s\n", cli::printable(message).c_str());
     };
     std::string error;
     if (int status = run.start(error)) return fail(status, error);

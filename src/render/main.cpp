@@ -1,7 +1,7 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
-#include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -79,6 +79,7 @@ int main(int argc, char** argv) {
         "Example:\n  quorvane-render ~/Quorvane/Tour.ses -o tour.flac\n",
         "quorvane-render"};
     RenderArguments arguments;
+    qv::cli::name_messages(app);
     arguments.add_to(app, options);
     try {
         app.parse(argc, argv);
@@ -86,22 +87,25 @@ int main(int argc, char** argv) {
         return app.exit(e) == 0 ? 0 : 2;
     }
     if (auto refusal = arguments.read(options)) {
-        std::fprintf(stderr, "quorvane-render: %s\n", refusal->c_str());
+        std::fprintf(stderr, "quorvane-render: %s\n", qv::cli::printable(*refusal).c_str());
         return 2;
     }
     qv::cli::interrupt::catch_signals();
+    // A reader that leaves is a failed write, told as one, not a silent end.
+    std::signal(SIGPIPE, SIG_IGN);
     options.interrupted = [] { return qv::cli::interrupt::signal_number(); };
 
     qv::RenderResult result = qv::render(options);
     if (result.status != 0) {
-        std::fprintf(stderr, "quorvane-render: %s\n", result.error.c_str());
+        std::fprintf(stderr, "quorvane-render: %s\n", qv::cli::printable(result.error).c_str());
         return result.status;
     }
     if (!arguments.quiet) {
         double seconds = static_cast<double>(result.frames) / options.rate;
         std::fprintf(stderr, "%s: %.1f s of sound, %d setup%s, %.2f s, %.0fx real time\n",
-                     options.output.string().c_str(), seconds, result.setups_played,
-                     result.setups_played == 1 ? "" : "s", result.wall_seconds,
+                     qv::cli::printable(options.output.string()).c_str(), seconds,
+                     result.setups_played, result.setups_played == 1 ? "" : "s",
+                     result.wall_seconds,
                      result.wall_seconds > 0 ? seconds / result.wall_seconds : 0.0);
     }
     return 0;

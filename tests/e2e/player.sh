@@ -23,6 +23,11 @@ play=$quorvane
 render=$(realpath "$4")
 
 ldd "$play" | grep -qi 'libQt' && fail "quorvane-play links Qt: $(ldd "$play" | grep -i qt)"
+[ "$("$play" --version)" = "quorvane-play 0.2" ] || fail "--version: $("$play" --version 2>&1)"
+status=0
+ALSA_CONFIG_PATH=/dev/null "$play" --list-devices >"$out/none.out" 2>"$out/none.err" || status=$?
+[ "$status" -eq 1 ] && grep -q "^quorvane-play: no sound devices" "$out/none.err" ||
+    fail "--list-devices without devices: status $status, $(cat "$out/none.out" "$out/none.err")"
 
 # logind, as far as the player asks it: the inhibitor lock is one end of a pipe.
 /usr/bin/python3 "$e2e_here/fake_logind.py" "$out/logind.log" >"$work/logind.ready" &
@@ -92,6 +97,7 @@ awk '$3 > -60 { n++ } END { exit !(n >= 35 && n <= 38) }' "$(track short 1 0.01)
 record_start suspend
 "$play" "$work/beat.qrv" --duration 6 2>"$out/suspend.log" &
 player=$!
+e2e_program_pid=$player
 sleep 2
 kill -STOP "$player"
 sleep 3
@@ -106,6 +112,7 @@ awk -v t="$seconds" 'BEGIN { exit !(t >= 5.2) }' || fail "only $seconds s of 6 w
 record_start signal
 "$play" "$work/beat.qrv" --duration 60 --loop 2>"$out/signal.log" &
 player=$!
+e2e_program_pid=$player
 sleep 2
 kill -INT "$player"
 status=0
@@ -146,6 +153,7 @@ done
 # The sound server killed and started again: the player goes on and the tone comes back.
 "$play" -q "$work/beat.qrv" --loop --duration 16 2>"$out/restart.log" &
 player=$!
+e2e_program_pid=$player
 sleep 3
 sound_server_kill
 sleep 2

@@ -21,6 +21,7 @@ expect() {
     timeout 60 "$render" -q "$@" >out 2>err || status=$?
     [ "$status" -eq "$want" ] || fail "$*: status $status, not $want: $(cat err)"
     [ -z "$message" ] || grep -qF -- "$message" err || fail "$*: no '$message' in: $(cat err)"
+    [ ! -s out ] || fail "$*: wrote to standard output: $(head -c 200 out | od -c | head -3)"
 }
 # Nothing half-written anywhere: no temporary file, and the examples as shipped.
 expect_tidy() {
@@ -111,33 +112,70 @@ expect 2 "the output and the trace are the same file" SlowBeat.qrv -o same.wav -
 [ ! -e x.wav ] && [ ! -e same.wav ] || fail "a refused render wrote its output"
 expect_tidy "the outputs that were inputs"
 
-# A full disk, or a device that is always full: the old files stay whole.
-echo old >keep.wav
+# Every format into a device that is always full, a full disk holding an older file, and
+# a reader that leaves (SIGPIPE at its default and ignored, with and without a trace):
+# status 1 with the system's reason, nothing on standard output, the old files byte for
+# byte, no temporary. WAV goes to no pipe at all.
 echo old >keep.trace
-expect 1 "cannot write /dev/full: No space left on device" SlowBeat.qrv -o /dev/full --format wav
-expect 1 "cannot write /dev/full: No space left on device" SlowBeat.qrv -o keep.wav --trace /dev/full
 mkdir small
-if mount -t tmpfs -o size=1m tmpfs small 2>/dev/null; then
-    echo old >small/keep.wav
-    echo old >small/keep.trace
-    expect 1 "cannot write small/keep.wav: No space left on device" SlowBeat.qrv -o small/keep.wav
-    expect 1 "cannot write small/keep.trace: No space left on device" SlowBeat.qrv -o keep.wav --trace small/keep.trace
-    [ "$(cat small/keep.wav small/keep.trace)" = "$(printf 'old\nold')" ] || fail "a full disk lost the old files"
-    [ -z "$(ls -A small | grep -v -e '^keep.wav$' -e '^keep.trace$')" ] || fail "left on the full disk: $(ls -A small)"
-    umount small
-else
-    echo "skipped the full file system: no tmpfs can be mounted here"
-fi
-[ "$(cat keep.wav keep.trace)" = "$(printf 'old\nold')" ] || fail "a failed render changed an old file"
-expect_tidy "the full disks"
+mount -t tmpfs -o size=200k tmpfs small 2>/dev/null && full=small ||
+    { full=""; echo "skipped the full file system: no tmpfs can be mounted here"; }
+for format in wav flac ogg mp3 opus; do
+    expect 1 "cannot write /dev/full: No space left on device" AmSwitchSync.qrv -o /dev/full --format $format
+    expect 1 "cannot write /dev/full: No space left on device" AmSwitchSync.qrv -o x.$format --trace /dev/full
+    if [ -n "$full" ]; then
+        head -c 9000 /dev/urandom >small/old.$format
+        cp small/old.$format old.copy
+        expect 1 "cannot write small/old.$format: No space left on device" AmSwitchSync.qrv -o small/old.$format
+        cmp -s small/old.$format old.copy || fail "a full disk lost the old .$format"
+        [ "$(ls -A small)" = "old.$format" ] || fail "left on the full disk: $(ls -A small)"
+        rm small/old.$format
+    fi
+    piped=1 reason="Broken pipe"
+    [ $format = wav ] && piped=2 reason="a WAV file needs an output it can go back in"
+    for sigpipe in - ""; do
+        for trace in "" "--trace keep.trace"; do
+            # shellcheck disable=SC2086
+            status=$(trap "$sigpipe" PIPE
+                     { "$render" -q AmSwitchSync.qrv -o - --format $format $trace 2>err
+                       echo $? >status; } | head -c 100 >/dev/null
+                     cat status)
+            [ "$status" -eq $piped ] && grep -qF "$reason" err ||
+                fail ".$format to a reader that left (SIGPIPE '$sigpipe', '$trace'): $status, $(cat err)"
+        done
+    done
+    [ ! -e x.$format ] && [ "$(cat keep.trace)" = old ] || fail "a failed .$format render changed an output"
+    expect_tidy "the failed writes of .$format"
+done
+umount small 2>/dev/null || true
+
+# A WAV that cannot go back to its header is refused before anything is written, a FIFO
+# before it blocks; standard output by any of its names, but never a terminal.
+mkfifo fifo.wav
+expect 2 "a WAV file needs an output it can go back in" SlowBeat.qrv -o fifo.wav
+status=0
+"$render" -q SlowBeat.qrv -o - --format wav >>appended.wav 2>err || status=$?
+[ "$status" -eq 2 ] && [ ! -s appended.wav ] || fail "a WAV appended to a stream: status $status"
+[ "$("$render" -q SlowBeat.qrv --duration 1 -o /dev/stdout --format flac | head -c 4)" = fLaC ] ||
+    fail "/dev/stdout into a pipe was not written"
+script -qec "$render -q SlowBeat.qrv --duration 1 -o - --format flac" /dev/null >tty.out || true
+grep -q "is a terminal" tty.out && ! grep -qa fLaC tty.out || fail "sound on a terminal: $(head -c 300 tty.out)"
+# Names from files reach the terminal escaped; the program names itself in every message.
+printf '\033]0;title\a.qrv\r\nSlowBeat.qrv\r\n' >odd.ses
+"$render" -q odd.ses -o odd.flac --duration 1 2>err || fail "odd.ses: $(cat err)"
+! grep -q $'\033' err && grep -qF '\033]0;title\a.qrv' err || fail "not escaped: $(od -c err | head)"
+[ "$("$render" --version)" = "quorvane-render 0.2" ] || fail "--version: $("$render" --version 2>&1)"
+expect 2 "quorvane-render: " SlowBeat.qrv -o x.wav --nosuch
+expect_tidy "the streams and names"
 
 # An existing file keeps its permissions; a link stays a link and the file it names changes.
-chmod 600 keep.wav
+echo old >keep.wav
+chmod 640 keep.wav
 mkdir store
 ln -s store/real.flac link.flac
 "$render" -q SlowBeat.qrv -o keep.wav --duration 1
 "$render" -q SlowBeat.qrv -o link.flac --duration 1
-[ "$(stat -c %a keep.wav)" = 600 ] || fail "keep.wav lost its permissions: $(stat -c %a keep.wav)"
+[ "$(stat -c %a keep.wav)" = 640 ] || fail "keep.wav lost its permissions: $(stat -c %a keep.wav)"
 [ -L link.flac ] && [ "$(head -c 4 store/real.flac)" = fLaC ] || fail "the link was not written through"
 
 # A signal in the middle: one line, its status, no temporary, the old file whole.

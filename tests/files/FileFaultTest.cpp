@@ -140,6 +140,12 @@ TEST_F(FileFaultTest, ASaveThatCannotFinishLeavesTheOldFileWhole) {
     set_mode(".", fs::perms::owner_all);
     expect_report("keep.ses", "Permission denied");
     EXPECT_EQ(read_file("keep.ses"), "a.qrv\r\n");
+    // Nor is a file the user may not write replaced through the rename, as cp would not.
+    set_mode("keep.ses", fs::perms::owner_read);
+    with_permissions_checked([&] { form.saveses.click(); });
+    set_mode("keep.ses", fs::perms::owner_read | fs::perms::owner_write);
+    expect_report("keep.ses", "Permission denied");
+    EXPECT_EQ(read_file("keep.ses"), "a.qrv\r\n");
 
     // A pipe or a device of that name is not replaced by a file, nor waited on.
     ASSERT_EQ(mkfifo((dir.path() / "pipe.qrv").c_str(), 0644), 0);
@@ -153,13 +159,14 @@ TEST_F(FileFaultTest, ASaveThatCannotFinishLeavesTheOldFileWhole) {
     // A link stays a link: the setup goes where it points, with that file's permissions.
     fs::create_directory(dir.path() / "store");
     write_file("store/real.qrv", "");
-    set_mode("store/real.qrv", fs::perms::owner_read | fs::perms::owner_write);
+    // 0640: a mode that a new temporary file would not get by itself.
+    const fs::perms mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+    set_mode("store/real.qrv", mode);
     fs::create_symlink("store/real.qrv", dir.path() / "link.qrv");
     save_as("link.qrv");
     EXPECT_TRUE(fs::is_symlink(dir.path() / "link.qrv"));
     EXPECT_EQ(read_file("store/real.qrv"), read_file("keep.qrv"));
-    EXPECT_EQ(fs::status(dir.path() / "store/real.qrv").permissions(),
-              fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(fs::status(dir.path() / "store/real.qrv").permissions(), mode);
 }
 
 }  // namespace

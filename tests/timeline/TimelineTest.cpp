@@ -95,8 +95,8 @@ TEST_F(KeyframeStoreTest, HitLoadsTextsBeforeSwitchesAndRecordsTheSegment) {
 
 using InterpolationTest = testing::FormFixture;
 
-// The figures depend on the play time being accumulated in 32-bit float steps and on each
-// formula being evaluated from its own end.
+// The figures depend on the play time being accumulated in 32-bit float steps (30 ticks
+// are 2.9999993 s, so the value there is 29, not 30).
 TEST_F(InterpolationTest, RisingAndFallingValuesFollowTheAccumulatedPlayTime) {
     for (auto [from, to, want] :
          {std::tuple{0, 100, "1 5 24 29 30 49 "}, {100, 0, "98 95 75 70 69 50 "}}) {
