@@ -87,6 +87,29 @@ std::optional<std::string> AudioFileWriter::refusal(Format format, int rate, Bit
     return std::nullopt;
 }
 
+// The length of the MPEG audio frame at the start of `bytes` if it holds nothing but its
+// header, or 0.
+std::size_t blank_frame_length(std::string_view bytes) {
+    constexpr int kMpeg1[] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
+    constexpr int kMpeg2[] = {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160};
+    constexpr int kRates[] = {44100, 48000, 32000};
+    if (bytes.size() < 4) return 0;
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    const int version = byte(1) >> 3 & 3;  // 3 MPEG-1, 2 MPEG-2, 0 MPEG-2.5
+    const int bitrate = byte(2) >> 4, rate = byte(2) >> 2 & 3;
+    if (byte(0) != 0xFF || (byte(1) & 0xE6) != 0xE2 || version == 1 || bitrate == 0 ||
+        bitrate == 15 || rate == 3) {
+        return 0;
+    }
+    const int hz = kRates[rate] >> (version == 3 ? 0 : version == 2 ? 1 : 2);
+    const std::size_t length = static_cast<std::size_t>(
+        (version == 3 ? 144000 * kMpeg1[bitrate] : 72000 * kMpeg2[bitrate]) / hz +
+        (byte(2) >> 1 & 1));
+    if (length > bytes.size()) return 0;
+    const std::string_view rest = bytes.substr(4, length - 4);
+    return rest.find_first_not_of('\0') == std::string_view::npos ? length : 0;
+}
+
 // Every byte libsndfile writes goes through the output's own checked writes; the first
 // failure is kept with the system's reason, whatever libsndfile makes of it (some of its
 // encoders count a failed write as done). Positions count from where the descriptor stood,
@@ -99,6 +122,7 @@ struct AudioFileWriter::Sink {
     sf_count_t position = 0;
     sf_count_t written = 0;  // the length of an output that cannot go back
     std::string failure;
+    bool mp3 = false;
 
     explicit Sink(OutputFile& file) : out(file) {
         const int flags = ::fcntl(out.fd(), F_GETFL);
@@ -135,8 +159,11 @@ struct AudioFileWriter::Sink {
     static sf_count_t write(const void* ptr, sf_count_t count, void* user) {
         Sink& sink = of(user);
         if (!sink.failure.empty()) return 0;
-        const std::string_view bytes(static_cast<const char*>(ptr),
-                                     static_cast<std::size_t>(count));
+        std::string_view bytes(static_cast<const char*>(ptr), static_cast<std::size_t>(count));
+        // The MP3 encoder begins with an empty frame for a summary it writes over at the end;
+        // where it cannot go back, the stream goes without it, as a pipe's always did.
+        if (sink.mp3 && !sink.seekable && sink.position == 0)
+            bytes.remove_prefix(blank_frame_length(bytes));
         if (!sink.out.write(bytes, sink.failure)) return 0;
         sink.position += count;
         sink.written = std::max(sink.written, sink.position);
@@ -184,6 +211,7 @@ bool AudioFileWriter::open(OutputFile& out, Format format, int rate, Bits bits, 
             break;
     }
     sink_ = std::make_unique<Sink>(out);
+    sink_->mp3 = format == Format::Mp3;
     static SF_VIRTUAL_IO io{Sink::length, Sink::seek, Sink::read, Sink::write, Sink::tell};
     file_ = sf_open_virtual(&io, SFM_WRITE, &info, sink_.get());
     if (!file_) {

@@ -158,6 +158,10 @@ status=0
 [ "$status" -eq 2 ] && [ ! -s appended.wav ] || fail "a WAV appended to a stream: status $status"
 [ "$("$render" -q SlowBeat.qrv --duration 1 -o /dev/stdout --format flac | head -c 4)" = fLaC ] ||
     fail "/dev/stdout into a pipe was not written"
+# An MP3 through a pipe, which cannot go back for its summary frame, still holds it all.
+"$render" -q SlowBeat.qrv --duration 5 -o - --format mp3 | cat >piped.mp3
+sndfile-convert -pcm16 piped.mp3 piped.wav && [ "$(soxi -s piped.wav)" -ge 240000 ] ||
+    fail "an MP3 through a pipe decodes to $(soxi -s piped.wav 2>&1) frames"
 script -qec "$render -q SlowBeat.qrv --duration 1 -o - --format flac" /dev/null >tty.out || true
 grep -q "is a terminal" tty.out && ! grep -qa fLaC tty.out || fail "sound on a terminal: $(head -c 300 tty.out)"
 # Names from files reach the terminal escaped; the program names itself in every message.
