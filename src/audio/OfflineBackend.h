@@ -21,8 +21,8 @@ public:
     // Writes the next `frames` stereo frames (left, right interleaved) of the running
     // device to `out`, with the fade of the one it replaced beneath: silence while none
     // runs (before InitSynth, after a failed one, after Release). True when a running
-    // device made them. May run on another thread than the
-    // tone output's calls, but not while InitSynth or Release runs.
+    // device made them. May run on another thread than the tone output's calls, but not
+    // while InitSynth or Release runs.
     bool pull(float* out, std::size_t frames);
 
 protected:

@@ -1,14 +1,9 @@
 #include "cli/Arguments.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <cctype>
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 
 namespace qv::cli {
 
