@@ -159,7 +159,9 @@ void CardPlayer::tell(bool all) {
     }
     while (shown_.size() > 1 && shown_[1].frame <= now) shown_.pop_front();
     if (!options_.status || all || shown_.empty()) return;
-    const long long end = run_.end_frame();
+    // A session's end shows only as it comes; the sleep timer's is known from the start.
+    long long end = run_.end_frame();
+    if (end < 0 && options_.stop_after) end = std::llround(*options_.stop_after * rate);
     std::fprintf(stderr, "\r%s%s%s  %s\033[K", cli::clock_text(now / rate).c_str(),
                  end >= 0 ? " / " : "", end >= 0 ? cli::clock_text(end / rate).c_str() : "",
                  cli::printable(shown_.front().text).c_str());
