@@ -51,9 +51,12 @@ void CardFeed::render(float* out, std::size_t frames) noexcept {
         if (left_ == 0) gain_ = target_;
         step_ = left_ == 0 ? 0.0f : (target_ - gain_) / static_cast<float>(left_);
     }
+    // Faded out, the card takes nothing more: what it has taken is what was heard.
     const std::uint64_t taken = taken_.load(std::memory_order_relaxed);
-    const auto n = static_cast<std::size_t>(
-        std::min<std::uint64_t>(frames, written_.load(std::memory_order_acquire) - taken));
+    const auto n = left_ == 0 && gain_ == 0.0f
+                       ? 0
+                       : static_cast<std::size_t>(std::min<std::uint64_t>(
+                             frames, written_.load(std::memory_order_acquire) - taken));
     for (std::size_t i = 0; i < n; ++i) {
         const std::size_t at = 2 * ((taken + i) % capacity_);
         if (left_ > 0) gain_ = --left_ == 0 ? target_ : gain_ + step_;

@@ -27,7 +27,7 @@ public:
     void push(const float* frames, std::size_t count);
     // A stream opens: it starts from silence and fades in. Call before it starts.
     void open_fade();
-    // From what is heard now, down to silence over `seconds`.
+    // From what is heard now, down to silence over `seconds`; then the card takes no more.
     void fade_out(double seconds);
     bool faded_out() const { return faded_out_.load(std::memory_order_acquire); }
     // Frames the card has taken from the ring.

@@ -325,8 +325,8 @@ TEST(GainStage, TheOutputFadesInAndOutInAStraightLine) {
 }
 
 // The player's card plays the frames pushed, in order across the ring's end, at the
-// listener's volume: fading in where a stream opens, out from where an interrupt finds it,
-// and silent, not repeating, when the ring runs dry.
+// listener's volume: fading in where a stream opens, out from where an interrupt finds it
+// and then taking no more, and silent, not repeating, when the ring runs dry.
 TEST(CardFeed, PlaysWhatWasPushedWithTheCardsOwnGains) {
     CardFeed feed(1000, 48000, 0.5f);
     std::vector<float> ramp(2 * 4000), out(2 * 2400);
@@ -350,9 +350,13 @@ TEST(CardFeed, PlaysWhatWasPushedWithTheCardsOwnGains) {
     EXPECT_NEAR(out[0], ramp[2 * 2400] * 0.5f * (479.0f / 480), 1e-6);
     EXPECT_TRUE(feed.faded_out() && out[2 * 479] == 0.0f);
     std::vector<float> rest(2 * 2000);
-    feed.render(rest.data(), 2000);  // what was left, then nothing
-    EXPECT_EQ(feed.taken(), pushed);
+    feed.render(rest.data(), 2000);  // silence, and what is left stays
+    EXPECT_EQ(feed.taken(), 2880u);
     EXPECT_TRUE(all_zero(rest));
+    feed.open_fade();  // a stream opens again: on from where it was
+    feed.render(rest.data(), 2000);
+    EXPECT_EQ(feed.taken(), pushed);
+    EXPECT_NEAR(rest[2 * 100], ramp[2 * 2980] * 0.5f * (101.0f / 480), 1e-6);
 }
 
 }  // namespace
