@@ -77,6 +77,7 @@ int HeadlessRun::start(std::string& error) {
     const InputCheck input = check_input(options_.input);
     if (input.status != 0) return fail(input.status, input.error);
     session_ = input.session;
+    tone_->set_noise(options_.noise, options_.noise_level);
     if (!form_->Form_Load()) return fail(1, "the offline sound output could not be opened");
     if (auto unreadable = session_ ? form_->sessionList.open(name_) : form_->setupFile.open(name_))
         return fail(1, "cannot read " + options_.input.string() + ": " + *unreadable);
@@ -187,6 +188,8 @@ long HeadlessRun::generate(float* out, long frames) {
                 std::min<long long>({frames - made, target - generated_, kBlockFrames}));
             float* block = out + 2 * made;
             device_->pull(block, static_cast<std::size_t>(n));
+            clipped_ +=
+                std::count_if(block, block + 2 * n, [](float x) { return std::abs(x) >= 1.0f; });
             if (sleep_end_ >= 0) scale(block, n, generated_, sleep_end_, sleep_fade_);
             generated_ += n;
             made += n;

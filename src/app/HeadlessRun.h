@@ -23,6 +23,8 @@ struct RunOptions {
     double fade = 60;                  // how long the sleep timer fades
     double fade_out = 0.5;             // every end fades over this long
     double tail = 0;                   // seconds of sound after the end
+    NoiseColour noise = NoiseColour::Off;
+    double noise_level = -30;  // dBFS, the band's RMS in each ear at full volume
 };
 
 // Whether a file given to read can be a setup or a session: by its name (".qrv" or
@@ -89,6 +91,8 @@ public:
     // The most the stream can hold.
     long long longest() const { return longest_; }
     long long frames_done() const { return done_; }
+    // Samples that the mix had to hold at full scale.
+    long long held() const { return clipped_; }
     int setups_started() const { return setups_started_; }
     // The session entry in play, as "2/3 SlowBeat.qrv"; empty for a setup.
     std::string playing() const;
@@ -119,6 +123,7 @@ private:
     std::optional<std::int64_t> setup_end_ms_;  // the transport's end of one turn of a setup
 
     long long generated_ = 0;
+    long long clipped_ = 0;
     long long done_ = 0;
     std::optional<std::int64_t> turn_end_ms_;
     long long turn_frame_ = 0;

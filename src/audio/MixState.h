@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+#include "audio/NoiseBed.h"
+
 namespace qv {
 
 // Samples in one channel buffer's loop.
@@ -22,6 +24,8 @@ struct LoopVoice {
 // Everything the mixer needs for one block: the UI thread publishes it whole.
 struct MixState {
     std::array<LoopVoice, 2> voices{};
+    NoiseColour noise = NoiseColour::Off;
+    float noise_gain = 0.0f;  // the master volume times the noise's level
 };
 
 }  // namespace qv

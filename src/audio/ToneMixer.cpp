@@ -77,6 +77,17 @@ void ToneMixer::apply_fade(float* left, float* right, std::size_t count) {
     }
 }
 
+bool ToneMixer::plan_noise(const MixState& state) {
+    if (!noise_bed_) return false;
+    if (state.noise != noise_colour_ && noise_.now == 0.0f && noise_.left == 0) {
+        noise_colour_ = state.noise;
+        noise_bed_->rest();
+    }
+    const float target = state.noise == noise_colour_ ? state.noise_gain : 0.0f;
+    if (target != noise_.target) noise_.start(target, glide_frames_);
+    return noise_colour_ != NoiseColour::Off && (noise_.now != 0.0f || noise_.left > 0);
+}
+
 void ToneMixer::render_block(float* out, std::size_t frames) noexcept {
     const MixState& state = states_.latest();
     if (const Fade& fade = fades_.latest(); fade.serial != fades_seen_) {
@@ -123,6 +134,8 @@ void ToneMixer::render_block(float* out, std::size_t frames) noexcept {
         }
     }
 
+    const bool noisy = plan_noise(state);
+
     // Whole lanes are mixed even past the end of a short chunk; only `count` frames leave.
     alignas(32) float mono[kChunk] = {};
     for (std::size_t done = 0; done < frames; done += kChunk) {
@@ -147,6 +160,15 @@ void ToneMixer::render_block(float* out, std::size_t frames) noexcept {
                 store(left + i, lanes_at(left + i) + m * gain_left);
                 store(right + i, lanes_at(right + i) + m * gain_right);
             }
+        }
+        if (noisy) {
+            alignas(32) float gains[kChunk];
+            if (noise_.left == 0) {
+                std::fill_n(gains, count, noise_.now);
+            } else {
+                for (std::size_t i = 0; i < count; ++i) gains[i] = noise_.next();
+            }
+            noise_bed_->add(noise_colour_, gains, left, right, count);
         }
         apply_fade(left, right, count);
         float* frame = out + done * 2;

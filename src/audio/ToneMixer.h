@@ -39,14 +39,17 @@ public:
     // Whether the gain stage has come to rest at silence.
     bool faded_out() const { return faded_out_.load(std::memory_order_acquire); }
 
+    // UI thread, before the device mixes: where the noise beneath the tones comes from.
+    void set_noise_bed(NoiseBed* bed) { noise_bed_ = bed; }
+
     // UI thread: fill the whole state, then publish it.
     MixState& next_state() { return states_.back(); }
     void publish() { states_.publish(); }
 
     // Mixing thread: writes `frames` interleaved left/right frames to `out`. Each loop is
     // read at its playback rate with band-limited interpolation, panned, scaled by the
-    // master volume, and both are summed per side and held within full scale. No lock,
-    // allocation or wait.
+    // master volume, and both are summed per side with the noise and held within full scale.
+    // No lock, allocation or wait.
     void render_block(float* out, std::size_t frames) noexcept;
 
 private:
@@ -79,11 +82,18 @@ private:
 
     // The gain stage over one chunk of both sides.
     void apply_fade(float* left, float* right, std::size_t count);
+    // Whether noise sounds in this block; a new colour waits until the old one has glided
+    // out.
+    bool plan_noise(const MixState& state);
 
     double output_rate_;
     std::uint32_t glide_frames_;
     LatestState<MixState> states_;
     std::array<Voice, 2> voices_{};
+
+    NoiseBed* noise_bed_ = nullptr;
+    NoiseColour noise_colour_ = NoiseColour::Off;
+    Glide noise_;
 
     LatestState<Fade> fades_;
     std::uint32_t fades_sent_ = 0;  // UI thread

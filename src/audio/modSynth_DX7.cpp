@@ -60,6 +60,7 @@ bool SoundBuffer::SetVolume(std::int32_t volume) {
     if (owner_.observer) owner_.observer->volume_set(volume);
     if (channel_ >= 0 || volume < kSilence || volume > 0) return false;
     volume_ = volume;
+    volume_given_ = true;
     owner_.publish();
     return true;
 }
@@ -82,6 +83,8 @@ bool modSynth_DX7::InitSynth(WindowHandle) {
         return false;
     }
     device_ = std::move(device);
+    noise_bed_.prepare(device_->output_rate());
+    device_->mixer().set_noise_bed(&noise_bed_);
 
     // Stage 2: the buffers, then the stream. The device mixes stereo float at its own rate:
     // the channel buffers' 11050 Hz 8-bit mono format is never forced on the device's mix,
@@ -122,6 +125,12 @@ void modSynth_DX7::Release() {
     device_.reset();
 }
 
+void modSynth_DX7::set_noise(NoiseColour colour, double level_db) {
+    noise_colour_ = colour;
+    noise_level_ = static_cast<float>(std::pow(10.0, level_db / 20.0));
+    publish();
+}
+
 void modSynth_DX7::publish() {
     if (!device_) return;
     ToneMixer& mixer = device_->mixer();
@@ -139,6 +148,8 @@ void modSynth_DX7::publish() {
         voice.left_gain = master * gain_of(-std::max(buffer->pan_, 0));
         voice.right_gain = master * gain_of(std::min(buffer->pan_, 0));
     }
+    state.noise = noise_colour_;
+    state.noise_gain = primary_ && primary_->volume_given_ ? master * noise_level_ : 0.0f;
     mixer.publish();
 }
 

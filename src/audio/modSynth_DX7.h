@@ -6,6 +6,7 @@
 #include <string>
 
 #include "audio/MixState.h"
+#include "audio/NoiseBed.h"
 #include "audio/SoundBackend.h"
 
 namespace qv {
@@ -58,6 +59,7 @@ private:
     std::int32_t frequency_ = kFormatRate;
     std::int32_t pan_ = 0;
     std::int32_t volume_ = 0;
+    bool volume_given_ = false;  // the primary buffer's volume was set
     bool playing_ = false;
     bool sounding_ = false;  // holds more than the rest level
 };
@@ -88,6 +90,10 @@ public:
     // Closing the window: channelBuffer(0), channelBuffer(1), then the device go.
     void Release();
 
+    // Noise beneath the tones, `level_db` its band's RMS in each ear at full volume. It
+    // follows the master volume, and is silent after InitSynth until the first volume.
+    void set_noise(NoiseColour colour, double level_db);
+
     // Null while the object does not exist.
     SoundBuffer* primaryBuffer() { return primary_.get(); }
     SoundBuffer* channelBuffer(int i) { return i == 0 || i == 1 ? channels_[i].get() : nullptr; }
@@ -106,6 +112,9 @@ private:
     void publish();
 
     std::unique_ptr<SoundBackend> backend_;
+    NoiseBed noise_bed_;
+    NoiseColour noise_colour_ = NoiseColour::Off;
+    float noise_level_ = 0.0f;
     std::unique_ptr<SoundBuffer> primary_;
     std::array<std::unique_ptr<SoundBuffer>, 2> channels_;
     std::unique_ptr<SoundDevice> device_;  // last: it stops mixing before the rest goes

@@ -17,6 +17,8 @@ struct RunArguments {
     NumberOption fade{"--fade", "60", 0, 86400, NumberOption::Duration};
     NumberOption fade_out{"--fade-out", "0.5", 0, 86400, NumberOption::Duration};
     NumberOption tail{"--tail", "0", 0, 86400, NumberOption::Duration};
+    NumberOption noise_level{"--noise-level", "-30", -80, -10, NumberOption::Decimal, "dB"};
+    std::string noise = "off";
     bool loop = false;
 
     void add_to(CLI::App& app);

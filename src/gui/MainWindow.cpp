@@ -329,6 +329,7 @@ MainWindow::MainWindow(MainForm& form, QWidget* parent)
       report_box_(new ReportBox(this)),
       media_(new MediaControls(form, *this)),
       inhibitor_(new SleepInhibitor(this)),
+      noise_(new NoiseMenu(*this, form.toneOutput, *report_box_)),
       desktop_timer_(new QTimer(this)) {
     setWindowTitle(QString::fromUtf8(MainForm::kCaption));
     setWindowIcon(skin::window_icon());

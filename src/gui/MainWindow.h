@@ -6,6 +6,7 @@
 
 #include "app/MainForm.h"
 #include "gui/MediaControls.h"
+#include "gui/NoiseMenu.h"
 #include "gui/ReportBox.h"
 #include "gui/SleepInhibitor.h"
 
@@ -34,6 +35,7 @@ public:
     void add_view(PictureView* view) { views_.push_back(view); }
     void views_changed();
     MediaControls* media_controls() const { return media_; }
+    NoiseMenu* noise_menu() const { return noise_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -48,6 +50,7 @@ private:
     ReportBox* report_box_;
     MediaControls* media_;
     SleepInhibitor* inhibitor_;
+    NoiseMenu* noise_;
     QTimer* desktop_timer_;
     bool unloaded_ = false;
     std::vector<PictureView*> views_;

@@ -258,6 +258,8 @@ void CardPlayer::summary() {
     } else {
         say("played %s of %s", cli::clock_text(played).c_str(), name.c_str());
     }
+    if (run_.held() > 0)
+        say("%lld samples were held at full scale: lower --noise-level", run_.held());
     if (options_.verbose) {
         say("the card took %.3f s of sound in %.3f s of the monotonic clock", played,
             monotonic_seconds() - started_at_);

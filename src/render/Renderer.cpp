@@ -188,6 +188,7 @@ RenderResult render(const RenderOptions& options) {
     if (interrupted() || !out.finish(options)) return write_error();
 
     result.frames = run.frames_done();
+    result.held = run.held();
     result.setups_played = run.setups_started();
     result.wall_seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - wall_start).count();

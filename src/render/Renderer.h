@@ -30,6 +30,7 @@ struct RenderResult {
     int status = 0;
     std::string error;
     long long frames = 0;
+    long long held = 0;  // samples the mix held at full scale
     int setups_played = 0;
     double wall_seconds = 0;
 };

@@ -107,6 +107,10 @@ int main(int argc, char** argv) {
                      result.setups_played, result.setups_played == 1 ? "" : "s",
                      result.wall_seconds,
                      result.wall_seconds > 0 ? seconds / result.wall_seconds : 0.0);
+        if (result.held > 0) {
+            std::fprintf(stderr, "%lld samples were held at full scale: lower --noise-level\n",
+                         result.held);
+        }
     }
     return 0;
 }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <numbers>
+
 #include "../audio/ToneTestSupport.h"
 #include "../timeline/FormFixture.h"
 #include "app/HeadlessRun.h"
@@ -130,6 +133,99 @@ TEST_F(Run, TheSleepTimerAndTheEndFadeMultiply) {
     }
     // A quarter of the sleep timer's fade is left, half of the end fade.
     EXPECT_NEAR(late[4] / plain[4], 0.25 * 0.5, 0.005);
+}
+
+// One side's power at `hz`, averaged over windows of 4096 frames from `from` on.
+double power_at(const std::vector<float>& x, int side, std::size_t from, double hz, double rate) {
+    constexpr std::size_t kWindow = 4096;
+    const double c = 2 * std::cos(2 * std::numbers::pi * hz / rate);
+    double sum = 0;
+    int windows = 0;
+    for (std::size_t at = from; 2 * (at + kWindow) <= x.size(); at += kWindow, ++windows) {
+        double s1 = 0, s2 = 0;
+        for (std::size_t i = at; i < at + kWindow; ++i) {
+            const double s0 = x[2 * i + side] + c * s1 - s2;
+            s2 = s1;
+            s1 = s0;
+        }
+        sum += s1 * s1 + s2 * s2 - c * s1 * s2;
+    }
+    return sum / windows;
+}
+
+// Noise beneath the tones: at its level in each ear, falling by its colour's slope over the
+// octaves from 125 Hz to 4 kHz at every rate, the ears unrelated, the same samples every
+// time; the tones exactly as without it; under the master volume, silent before it.
+TEST_F(Run, TheNoiseBedLiesBeneathTheTonesAtItsLevelAndColour) {
+    const testing::Values still = {{P::Vol, 100}}, half = {{P::Vol, 50}};
+    write("still.qrv", {entry(0, still), entry(9, still)});
+    write("half.qrv", {entry(0, half), entry(9, half)});
+    write("beat.qrv", {entry(0, kBeat), entry(9, kBeat)});
+    auto noisy = [&](const char* name, NoiseColour colour, int rate = 48000) {
+        RunOptions o = options(name);
+        o.noise = colour;
+        o.rate = rate;
+        o.duration = 9;
+        o.fade_out = 0;
+        return stream(o).frames;
+    };
+    auto db = [](double power) { return 10 * std::log10(power); };
+    using C = NoiseColour;
+    for (auto [colour, slope, within] :
+         {std::tuple{C::White, 0.0, 0.5}, {C::Pink, -3.0, 0.5}, {C::Brown, -6.0, 1.0}}) {
+        for (int rate : {44100, 48000, 96000}) {
+            const auto x = noisy("still.qrv", colour, rate);
+            const std::size_t from = static_cast<std::size_t>(rate), n = x.size() / 2 - from;
+            double power[2] = {}, cross = 0;
+            for (std::size_t i = from; i < from + n; ++i) {
+                power[0] += double(x[2 * i]) * x[2 * i];
+                power[1] += double(x[2 * i + 1]) * x[2 * i + 1];
+                cross += double(x[2 * i]) * x[2 * i + 1];
+            }
+            for (int side : {0, 1})
+                EXPECT_NEAR(db(power[side] / n), -30, 0.5) << int(colour) << " " << rate;
+            EXPECT_LT(std::abs(cross) / std::sqrt(power[0] * power[1]), 0.1);
+            // The least-squares slope of the octaves' levels.
+            double sx = 0, sy = 0, sxx = 0, sxy = 0;
+            for (int octave = 0; octave < 6; ++octave) {
+                double band = 0;
+                for (double step : {-0.25, 0.0, 0.25})
+                    band += power_at(x, 0, from, 125 * std::exp2(octave + step), rate);
+                const double level = db(band);
+                sx += octave, sy += level, sxx += octave * octave, sxy += octave * level;
+            }
+            EXPECT_NEAR((6 * sxy - sx * sy) / (6 * sxx - sx * sx), slope, within)
+                << int(colour) << " " << rate;
+        }
+        // The same samples every time; the tones as they are without noise.
+        const auto beat = noisy("beat.qrv", colour), still_noise = noisy("still.qrv", colour);
+        EXPECT_TRUE(beat == noisy("beat.qrv", colour));
+        const auto tones = noisy("beat.qrv", C::Off);
+        float most = 0;
+        for (std::size_t i = 0; i < beat.size(); ++i)
+            most = std::max(most, std::abs(beat[i] - still_noise[i] - tones[i]));
+        EXPECT_LT(most, 1e-6f);
+    }
+    // A --loop turn goes on with the noise, neither restarting nor repeating it.
+    write("short.qrv", {entry(0, still), entry(1, still)});
+    RunOptions turning = options("short.qrv");
+    turning.noise = C::White;
+    turning.loop = true;
+    turning.duration = 3;
+    const auto turns = stream(turning).frames;
+    EXPECT_FALSE(std::equal(turns.begin() + 2 * 24000, turns.begin() + 2 * 48000,
+                            turns.begin() + 2 * (24000 + 52800)));
+    // Nothing before the first volume, nor while " Vol" is 0.
+    write("rising.qrv", {entry(0, {{P::Vol, 0}}), entry(2, {{P::Vol, 100}})});
+    EXPECT_LT(peak(noisy("rising.qrv", C::White), 0, 4800), 0.001f);
+    // " Vol" at 50, 5 dB down, lowers the noise as it lowers the tones.
+    const auto full = noisy("still.qrv", C::Pink), lower = noisy("half.qrv", C::Pink);
+    double ratio[2] = {};
+    for (std::size_t i = 2 * 48000; i < full.size(); ++i) {
+        ratio[0] += double(lower[i]) * lower[i];
+        ratio[1] += double(full[i]) * full[i];
+    }
+    EXPECT_NEAR(db(ratio[0] / ratio[1]), -5.0, 0.01);
 }
 
 }  // namespace

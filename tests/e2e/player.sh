@@ -85,6 +85,16 @@ cp "$work/beat.qrv" "$work/sleep.qrv"
 heard_as_rendered sleep --stop-after 3
 no_click sleep
 
+# Pink noise at -30 dBFS beneath tones that are silent: heard at that level in each ear.
+{ key_entry 0 Vol=100; key_entry 4 Vol=100; } >"$work/still.qrv"
+record_start noise
+"$play" -q "$work/still.qrv" --noise pink --noise-level -30 || fail "the noise did not play"
+record_stop
+for channel in 1 2; do
+    level=$(sox "$out/noise.wav" -n remix $channel trim 1 2 stats 2>&1 | awk '$1 == "RMS" && $2 == "lev" { print $4 }')
+    awk -v l="$level" 'BEGIN { exit !(l > -31 && l < -29) }' || fail "noise at $level dBFS in channel $channel"
+done
+
 # --duration 0.4: heard for 0.4 s (its first 30 ms are silent until the first tick).
 record_start short
 "$play" -q "$work/beat.qrv" --duration 0.4 || fail "--duration 0.4 failed"

@@ -57,6 +57,9 @@ done <<EOF
 2|--fade-out is too long for a session|Tour.ses -o x.wav --fade-out 200
 2|--stop-after $seconds 0.001 and 86400|SlowBeat.qrv -o x.wav --stop-after 0
 2|--loop never ends by itself|SlowBeat.qrv -o x.wav --loop
+2|--noise must be white, pink, brown or off|SlowBeat.qrv -o x.wav --noise purple
+2|--noise-level must be a number of dB between -80 and -10|SlowBeat.qrv -o x.wav --noise-level -5
+2|--noise-level must be a number of dB between -80 and -10|SlowBeat.qrv -o x.wav --noise-level 30
 2|--rate must be a whole number of Hz between 8000 and 384000|SlowBeat.qrv -o x.wav --rate 44100.5
 2|--rate must be a whole number of Hz between 8000 and 384000|SlowBeat.qrv -o x.wav --rate 0x10
 2|--rate must be a whole number of Hz between 8000 and 384000|SlowBeat.qrv -o x.wav --rate 400000
@@ -101,6 +104,9 @@ cmp -s bom.wav plain.wav || fail "a byte-order mark changed the render"
 "$render" SlowBeat.qrv -o short.wav --duration 0:02.5 2>summary
 [ "$(soxi -s short.wav)" -eq 120000 ] || fail "--duration 0:02.5 gave $(soxi -s short.wav) frames"
 grep -q "^short.wav: 2.5 s of sound, 1 setup, " summary || fail "unexpected summary: $(cat summary)"
+# Noise and tones that pass full scale are held there, and the summary says so.
+"$render" FirstTone.qrv -o loud.wav --duration 2 --noise brown --noise-level -10 2>summary
+grep -q "samples were held at full scale" summary || fail "no word of held samples: $(cat summary)"
 
 # No output is an input, through a link or a hard link, nor the other output.
 ln SlowBeat.qrv hard.txt

@@ -33,6 +33,7 @@ static QPoint centre(QScrollBar* bar, QStyle::SubControl part) {
 
 class WindowTest : public QObject {
     Q_OBJECT
+    QTemporaryDir settings_;
     std::unique_ptr<OpenWindow> w_;
 
     // Presses Tab (or Shift+Tab) until the focus is back where it started; the widgets it
@@ -53,8 +54,37 @@ class WindowTest : public QObject {
     QRect place(const QString& name) { return w_->widget(name)->geometry(); }
 
 private slots:
+    // The listener's settings go to a folder of the test's own.
+    void initTestCase() {
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings_.path());
+    }
     void init() { w_ = std::make_unique<OpenWindow>(); }
     void cleanup() { w_.reset(); }
+
+    // The noise bed is chosen with keys no control takes and found on the window's menu;
+    // the choice comes back with the next window.
+    void noise_choice_survives_a_restart() {
+        QCOMPARE(w_->window->noise_menu()->colour(), NoiseColour::Off);
+        auto* typed = w_->widget<QLineEdit>(text(P::Vol));
+        const QString before = typed->text();
+        QTest::keyClick(w_->widget(bar(P::Vol)), Qt::Key_2, Qt::ControlModifier);
+        QTest::keyClick(typed, Qt::Key_Minus, Qt::ControlModifier);
+        QCOMPARE(typed->text(), before);
+        QStringList entries;
+        for (QAction* action : w_->window->actions()) {
+            if (!action->isSeparator())
+                entries << action->text() + (action->isChecked() ? "*" : "");
+        }
+        QCOMPARE(entries,
+                 (QStringList{"Noise beneath the tones, silent while \" Vol\" is 0", "No noise",
+                              "White noise", "Pink noise*", "Brown noise",
+                              "Noise louder (now -35 dBFS)", "Noise softer (now -35 dBFS)"}));
+        w_.reset();
+        w_ = std::make_unique<OpenWindow>();
+        QCOMPARE(w_->window->noise_menu()->colour(), NoiseColour::Pink);
+        QCOMPARE(w_->window->noise_menu()->level(), -35.0);
+        QVERIFY(QFile::exists(settings_.filePath("Quorvane/quorvane.ini")));
+    }
 
     void window_carries_every_control_of_the_form() {
         QCOMPARE(w_->window->windowTitle(), QStringLiteral("Quorvane 0.2 Beta"));
