@@ -71,15 +71,15 @@ float NoiseBed::step(NoiseColour id, std::array<float, kStates>& s, float x) con
     const Colour& c = colours_[static_cast<int>(id)];
     float y = c.direct * x;
     for (std::size_t k = 0; k < 3; ++k) {
-        s[k] = c.pole[k] * s[k] + c.weight[k] * x;
-        y += s[k];
+        s[4 + k] = c.pole[k] * s[4 + k] + c.weight[k] * x;
+        y += s[4 + k];
     }
-    const float h = high_.b0 * y + s[3];
-    s[3] = high_.b1 * y - high_.a1 * h + s[4];
-    s[4] = high_.b2 * y - high_.a2 * h;
-    const float out = low_.b0 * h + s[5];
-    s[5] = low_.b1 * h - low_.a1 * out + s[6];
-    s[6] = low_.b2 * h - low_.a2 * out;
+    const float h = high_.b0 * y + s[0];
+    s[0] = high_.b1 * y - high_.a1 * h + s[1];
+    s[1] = high_.b2 * y - high_.a2 * h;
+    const float out = low_.b0 * h + s[2];
+    s[2] = low_.b1 * h - low_.a1 * out + s[3];
+    s[3] = low_.b2 * h - low_.a2 * out;
     return out;
 }
 
@@ -152,7 +152,8 @@ void NoiseBed::prepare(double rate) {
             for (std::size_t k = 0; k < kBlock; ++k) out[k] = step(id, state, k == j ? 1.0f : 0.0f);
             Lanes next{};
             for (std::size_t m = 0; m < kStates; ++m) next[m] = state[m];
-            (j < kBlock ? colour.out_by_input[j] : colour.out_by_state[j - kBlock]) = out;
+            (j < kBlock ? colour.out_by_input[j] : colour.out_by_state[j - kBlock]) =
+                out * colour.scale;
             (j < kBlock ? colour.state_by_input[j] : colour.state_by_state[j - kBlock]) = next;
         }
     }
@@ -181,30 +182,38 @@ __attribute__((always_inline)) inline NoiseBed::Lanes NoiseBed::block(const Colo
     const Lanes state = (next[0] + next[1]) + (next[2] + next[3]);
 #pragma GCC unroll 8
     for (std::size_t m = 0; m < kStates; ++m) ear.state[m] = state[m];
-    return ((out[0] + out[1]) + (out[2] + out[3])) * c.scale;
+    return (out[0] + out[1]) + (out[2] + out[3]);
 }
 
 QV_NOISE_CLONES void NoiseBed::add(NoiseColour colour, const float* gains, float* left,
                                    float* right, std::size_t count) noexcept {
     if (colour == NoiseColour::Off) return;
     const Colour& c = colours_[static_cast<int>(colour)];
-    float* sides[2] = {left, right};
-    for (std::size_t e = 0; e < ears_.size(); ++e) {
-        Ear& ear = ears_[e];
-        float* out = sides[e];
-        std::size_t i = 0;
-        for (; i < count && ear.used < kBlock; ++i) out[i] += ear.ahead[ear.used++] * gains[i];
-        for (; i + kBlock <= count; i += kBlock) {
-            Lanes sum, gain;
-            std::memcpy(&sum, out + i, sizeof sum);
-            std::memcpy(&gain, gains + i, sizeof gain);
-            sum += block(c, ear) * gain;
-            std::memcpy(out + i, &sum, sizeof sum);
-        }
-        if (i == count) continue;
-        const Lanes ahead = block(c, ear);
-        for (std::size_t k = 0; k < kBlock; ++k) ear.ahead[k] = ahead[k];
-        for (ear.used = 0; i < count; ++i) out[i] += ear.ahead[ear.used++] * gains[i];
+    // Both ears in one pass: each block waits for its ear's last, not for the other ear's.
+    Ear &one = ears_[0], &two = ears_[1];
+    std::size_t i = 0;
+    for (; i < count && used_ < kBlock; ++i, ++used_) {
+        left[i] += one.ahead[used_] * gains[i];
+        right[i] += two.ahead[used_] * gains[i];
+    }
+    auto add_lanes = [](float* to, const float* gain, Lanes noise) {
+        Lanes sum, g;
+        std::memcpy(&sum, to, sizeof sum);
+        std::memcpy(&g, gain, sizeof g);
+        sum += noise * g;
+        std::memcpy(to, &sum, sizeof sum);
+    };
+    for (; i + kBlock <= count; i += kBlock) {
+        const Lanes a = block(c, one), b = block(c, two);
+        add_lanes(left + i, gains + i, a);
+        add_lanes(right + i, gains + i, b);
+    }
+    if (i == count) return;
+    const Lanes a = block(c, one), b = block(c, two);
+    for (std::size_t k = 0; k < kBlock; ++k) one.ahead[k] = a[k], two.ahead[k] = b[k];
+    for (used_ = 0; i < count; ++i, ++used_) {
+        left[i] += one.ahead[used_] * gains[i];
+        right[i] += two.ahead[used_] * gains[i];
     }
 }
 

@@ -38,12 +38,12 @@ public:
     static constexpr std::size_t kBlock = 8;
     static constexpr std::size_t kStates = 7;
 
-    // One step of the filters of `colour`: white noise `x` in, the noise out; the states
-    // are the colour's three one-poles, then the high-pass's two and the low-pass's two.
-    // What the blocks compute eight at a time, and the tests' reference.
+private:
+    // One step of the filters of `colour`: white noise `x` in, the noise out, unscaled;
+    // the states are the high-pass's two, the low-pass's two, then the colour's three
+    // one-poles. What the blocks compute eight at a time.
     float step(NoiseColour colour, std::array<float, kStates>& state, float x) const;
 
-private:
     using Lanes = float __attribute__((vector_size(32)));
 
     struct Colour {
@@ -63,7 +63,6 @@ private:
         std::array<float, kStates> state{};
         // Noise made but not yet added, when a call ends inside a block.
         std::array<float, kBlock> ahead{};
-        std::size_t used = kBlock;
     };
     // The next block of an ear's noise, at the colour's scale.
     static Lanes block(const Colour& colour, Ear& ear) noexcept;
@@ -71,6 +70,7 @@ private:
     double rate_ = 0;
     Biquad high_, low_;
     std::array<Ear, 2> ears_;
+    std::size_t used_ = kBlock;  // of the ears' noise made ahead
     std::array<Colour, 4> colours_{};
 };
 
