@@ -97,6 +97,7 @@ done
 
 # --duration 0.4: heard for 0.4 s (its first 30 ms are silent until the first tick).
 record_start short
+sleep 0.5  # the recorder's own start may be late: the whole 0.4 s must fall inside it
 "$play" -q "$work/beat.qrv" --duration 0.4 || fail "--duration 0.4 failed"
 sleep 0.3
 record_stop
