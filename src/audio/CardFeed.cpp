@@ -19,11 +19,10 @@ std::size_t CardFeed::space() const {
 
 void CardFeed::push(const float* frames, std::size_t count) {
     const std::uint64_t written = written_.load(std::memory_order_relaxed);
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::size_t at = 2 * ((written + i) % capacity_);
-        ring_[at] = frames[2 * i];
-        ring_[at + 1] = frames[2 * i + 1];
-    }
+    const auto at = static_cast<std::size_t>(written % capacity_);
+    const std::size_t first = std::min(count, capacity_ - at);  // then round the ring's end
+    std::copy_n(frames, 2 * first, ring_.begin() + static_cast<long>(2 * at));
+    std::copy_n(frames + 2 * first, 2 * (count - first), ring_.begin());
     written_.store(written + count, std::memory_order_release);
 }
 
@@ -57,12 +56,14 @@ void CardFeed::render(float* out, std::size_t frames) noexcept {
                        ? 0
                        : static_cast<std::size_t>(std::min<std::uint64_t>(
                              frames, written_.load(std::memory_order_acquire) - taken));
-    for (std::size_t i = 0; i < n; ++i) {
-        const std::size_t at = 2 * ((taken + i) % capacity_);
+    const float* from = ring_.data() + 2 * (taken % capacity_);
+    const float* end = ring_.data() + ring_.size();
+    for (std::size_t i = 0; i < n; ++i, from += 2) {
+        if (from == end) from = ring_.data();
         if (left_ > 0) gain_ = --left_ == 0 ? target_ : gain_ + step_;
         const float gain = volume_ * gain_;
-        out[2 * i] = ring_[at] * gain;
-        out[2 * i + 1] = ring_[at + 1] * gain;
+        out[2 * i] = from[0] * gain;
+        out[2 * i + 1] = from[1] * gain;
     }
     std::fill(out + 2 * n, out + 2 * frames, 0.0f);
     taken_.store(taken + n, std::memory_order_release);

@@ -24,22 +24,11 @@ public:
     ~PortAudioDevice() override { close(); }
 
     bool start(std::string& error) override {
-        PaStreamParameters output{};
-        output.device = index_;
-        output.channelCount = 2;
-        output.sampleFormat = paFloat32;
-        output.suggestedLatency = latency_;
-        // Two blocks in the device's buffer: the mixer is asked for one while the other
-        // plays, so the latency asked for sets how often the sound card wakes the program.
-        const auto block = static_cast<unsigned long>(latency_ * output_rate() / 2);
-        // The mixer already holds every sample within full scale.
-        PaError result = Pa_OpenStream(&stream_, nullptr, &output, output_rate(), block,
-                                       paClipOff | paDitherOff, &PortAudioDevice::mix, this);
-        if (result == paNoError) {
-            result = Pa_StartStream(stream_);
-            if (result != paNoError) Pa_CloseStream(stream_);
-        }
-        if (result != paNoError) {
+        stream_ = portaudio::open_output(index_, output_rate(), latency_, &PortAudioDevice::mix,
+                                         this, error);
+        if (!stream_) return false;
+        if (const PaError result = Pa_StartStream(stream_); result != paNoError) {
+            Pa_CloseStream(stream_);
             stream_ = nullptr;
             error = portaudio::error_text(result);
             return false;

@@ -76,4 +76,25 @@ PaDeviceIndex find_output(const std::string& name, std::string& error) {
     return index;
 }
 
+PaStreamParameters output_parameters(PaDeviceIndex device, double latency) {
+    PaStreamParameters output{};
+    output.device = device;
+    output.channelCount = 2;
+    output.sampleFormat = paFloat32;
+    output.suggestedLatency = latency;
+    return output;
+}
+
+PaStream* open_output(PaDeviceIndex device, double rate, double latency, PaStreamCallback* callback,
+                      void* user, std::string& error) {
+    const PaStreamParameters output = output_parameters(device, latency);
+    const auto block = static_cast<unsigned long>(latency * rate / 2);
+    PaStream* stream = nullptr;
+    const PaError result = Pa_OpenStream(&stream, nullptr, &output, rate, block,
+                                         paClipOff | paDitherOff, callback, user);
+    if (result == paNoError) return stream;
+    error = error_text(result);
+    return nullptr;
+}
+
 }  // namespace qv::portaudio

@@ -16,4 +16,12 @@ bool is_output(const PaDeviceInfo* info);
 // why when there is none.
 PaDeviceIndex find_output(const std::string& name, std::string& error);
 
+// Stereo float to `device`, holding about `latency` seconds in two blocks: one is asked for
+// while the other plays, so the latency sets how often the card wakes the program. Every
+// sample comes already held within full scale. Opened, not started; null and why on failure.
+PaStream* open_output(PaDeviceIndex device, double rate, double latency, PaStreamCallback* callback,
+                      void* user, std::string& error);
+// The stream's output parameters, for asking the device what it takes.
+PaStreamParameters output_parameters(PaDeviceIndex device, double latency);
+
 }  // namespace qv::portaudio

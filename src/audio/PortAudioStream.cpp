@@ -16,15 +16,6 @@ namespace {
 // runs a little behind the stream's.
 constexpr double kAfterLast = 0.05;
 
-PaStreamParameters parameters(PaDeviceIndex device, double latency) {
-    PaStreamParameters output{};
-    output.device = device;
-    output.channelCount = 2;
-    output.sampleFormat = paFloat32;
-    output.suggestedLatency = latency;
-    return output;
-}
-
 int play(const void*, void* output, unsigned long frames, const PaStreamCallbackTimeInfo* time,
          PaStreamCallbackFlags, void* stream) {
     static_cast<PortAudioStream*>(stream)->fill(static_cast<float*>(output), frames,
@@ -45,7 +36,7 @@ std::optional<int> PortAudioStream::rate_for(int wanted, std::string& error) {
     if (!portaudio::start_session(error)) return std::nullopt;
     std::optional<int> rate;
     if (const PaDeviceIndex device = portaudio::find_output(device_, error); device != paNoDevice) {
-        const PaStreamParameters output = parameters(device, latency_);
+        const PaStreamParameters output = portaudio::output_parameters(device, latency_);
         rate = Pa_IsFormatSupported(nullptr, &output, wanted) == paFormatIsSupported
                    ? wanted
                    : static_cast<int>(Pa_GetDeviceInfo(device)->defaultSampleRate);
@@ -63,22 +54,17 @@ bool PortAudioStream::start(CardFeed& feed, int rate, std::string& error) {
         close(false);
         return false;
     }
-    const PaStreamParameters output = parameters(device, latency_);
-    // Two blocks in the device's buffer: one is asked for while the other plays. The run
-    // already holds every sample within full scale.
-    const auto block = static_cast<unsigned long>(latency_ * rate / 2);
-    PaStream* stream = nullptr;
     feed_ = &feed;
     rate_ = rate;
     last_heard_ = 0;
-    PaError result =
-        Pa_OpenStream(&stream, nullptr, &output, rate, block, paClipOff | paDitherOff, play, this);
-    if (result == paNoError) {
-        stream_ = stream;
-        feed.open_fade();
-        result = Pa_StartStream(stream);
+    stream_ = portaudio::open_output(device, rate, latency_, play, this, error);
+    if (!stream_) {
+        close(false);
+        return false;
     }
-    if (result != paNoError) {
+    feed.open_fade();
+    if (const PaError result = Pa_StartStream(static_cast<PaStream*>(stream_));
+        result != paNoError) {
         error = portaudio::error_text(result);
         close(false);
         return false;

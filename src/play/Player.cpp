@@ -259,7 +259,8 @@ void CardPlayer::summary() {
         say("played %s of %s", cli::clock_text(played).c_str(), name.c_str());
     }
     if (run_.held() > 0)
-        say("%lld samples were held at full scale: lower --noise-level", run_.held());
+        say("%lld samples were held at full scale%s", run_.held(),
+            options_.noise != NoiseColour::Off ? ": lower --noise-level" : "");
     if (options_.verbose) {
         say("the card took %.3f s of sound in %.3f s of the monotonic clock", played,
             monotonic_seconds() - started_at_);

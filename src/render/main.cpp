@@ -108,8 +108,8 @@ int main(int argc, char** argv) {
                      result.wall_seconds,
                      result.wall_seconds > 0 ? seconds / result.wall_seconds : 0.0);
         if (result.held > 0) {
-            std::fprintf(stderr, "%lld samples were held at full scale: lower --noise-level\n",
-                         result.held);
+            std::fprintf(stderr, "%lld samples were held at full scale%s\n", result.held,
+                         options.noise != qv::NoiseColour::Off ? ": lower --noise-level" : "");
         }
     }
     return 0;

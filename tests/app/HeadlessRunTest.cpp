@@ -10,6 +10,8 @@
 namespace qv {
 namespace {
 
+using test::largest_step;
+using test::peak;
 using testing::entry;
 
 const testing::Values kBeat = {
@@ -34,32 +36,12 @@ Stream stream(RunOptions options, long block = 4096) {
     return s;
 }
 
-// The largest step from one sample to the next on either side, from frame `from` on.
-float largest_step(const std::vector<float>& x, std::size_t from = 0, std::size_t to = SIZE_MAX) {
-    float most = 0;
-    for (std::size_t i = 2 * from + 2; i < x.size() && i < 2 * to; ++i)
-        most = std::max(most, std::abs(x[i] - x[i - 2]));
-    return most;
-}
-
-float peak(const std::vector<float>& x, std::size_t from, std::size_t to) {
-    float most = 0;
-    for (std::size_t i = 2 * from; i < 2 * to && i < x.size(); ++i)
-        most = std::max(most, std::abs(x[i]));
-    return most;
-}
-
 class Run : public testing::FormFixture {
 protected:
     RunOptions options(const std::string& input) {
         RunOptions o;
         o.input = dir.path() / input;
         return o;
-    }
-    void write(const std::string& name, const std::vector<std::string>& lines) {
-        std::string bytes;
-        for (const auto& l : lines) bytes += l + "\r\n";
-        write_file(name, bytes);
     }
 };
 
@@ -153,20 +135,32 @@ double power_at(const std::vector<float>& x, int side, std::size_t from, double 
     return sum / windows;
 }
 
+// One side's mean square from frame `from` on, and with the other side's when `cross`.
+double mean_square(const std::vector<float>& x, std::size_t from, int side, bool cross = false) {
+    double sum = 0;
+    for (std::size_t i = 2 * from; i < x.size(); i += 2)
+        sum += double(x[i + side]) * x[i + (cross ? 1 - side : side)];
+    return sum / double(x.size() / 2 - from);
+}
+
 // Noise beneath the tones: at its level in each ear, falling by its colour's slope over the
 // octaves from 125 Hz to 4 kHz at every rate, the ears unrelated, the same samples every
-// time; the tones exactly as without it; under the master volume, silent before it.
+// time and no turn of --loop again; the tones exactly as without it; under the master
+// volume, silent before it.
 TEST_F(Run, TheNoiseBedLiesBeneathTheTonesAtItsLevelAndColour) {
     const testing::Values still = {{P::Vol, 100}}, half = {{P::Vol, 50}};
     write("still.qrv", {entry(0, still), entry(9, still)});
     write("half.qrv", {entry(0, half), entry(9, half)});
     write("beat.qrv", {entry(0, kBeat), entry(9, kBeat)});
+    write("short.qrv", {entry(0, still), entry(1, still)});
+    write("rising.qrv", {entry(0, {{P::Vol, 0}}), entry(2, {{P::Vol, 100}})});
     auto noisy = [&](const char* name, NoiseColour colour, int rate = 48000) {
         RunOptions o = options(name);
         o.noise = colour;
         o.rate = rate;
         o.duration = 9;
         o.fade_out = 0;
+        o.loop = std::string(name) == "short.qrv";
         return stream(o).frames;
     };
     auto db = [](double power) { return 10 * std::log10(power); };
@@ -175,57 +169,37 @@ TEST_F(Run, TheNoiseBedLiesBeneathTheTonesAtItsLevelAndColour) {
          {std::tuple{C::White, 0.0, 0.5}, {C::Pink, -3.0, 0.5}, {C::Brown, -6.0, 1.0}}) {
         for (int rate : {44100, 48000, 96000}) {
             const auto x = noisy("still.qrv", colour, rate);
-            const std::size_t from = static_cast<std::size_t>(rate), n = x.size() / 2 - from;
-            double power[2] = {}, cross = 0;
-            for (std::size_t i = from; i < from + n; ++i) {
-                power[0] += double(x[2 * i]) * x[2 * i];
-                power[1] += double(x[2 * i + 1]) * x[2 * i + 1];
-                cross += double(x[2 * i]) * x[2 * i + 1];
-            }
+            const auto from = static_cast<std::size_t>(rate);
             for (int side : {0, 1})
-                EXPECT_NEAR(db(power[side] / n), -30, 0.5) << int(colour) << " " << rate;
-            EXPECT_LT(std::abs(cross) / std::sqrt(power[0] * power[1]), 0.1);
+                EXPECT_NEAR(db(mean_square(x, from, side)), -30, 0.5) << int(colour) << rate;
+            EXPECT_LT(std::abs(mean_square(x, from, 0, true)) / mean_square(x, from, 0), 0.1);
             // The least-squares slope of the octaves' levels.
             double sx = 0, sy = 0, sxx = 0, sxy = 0;
             for (int octave = 0; octave < 6; ++octave) {
                 double band = 0;
                 for (double step : {-0.25, 0.0, 0.25})
                     band += power_at(x, 0, from, 125 * std::exp2(octave + step), rate);
-                const double level = db(band);
-                sx += octave, sy += level, sxx += octave * octave, sxy += octave * level;
+                sx += octave, sy += db(band), sxx += octave * octave, sxy += octave * db(band);
             }
             EXPECT_NEAR((6 * sxy - sx * sy) / (6 * sxx - sx * sx), slope, within)
                 << int(colour) << " " << rate;
         }
-        // The same samples every time; the tones as they are without noise.
         const auto beat = noisy("beat.qrv", colour), still_noise = noisy("still.qrv", colour);
-        EXPECT_TRUE(beat == noisy("beat.qrv", colour));
         const auto tones = noisy("beat.qrv", C::Off);
+        EXPECT_TRUE(beat == noisy("beat.qrv", colour));
         float most = 0;
         for (std::size_t i = 0; i < beat.size(); ++i)
             most = std::max(most, std::abs(beat[i] - still_noise[i] - tones[i]));
         EXPECT_LT(most, 1e-6f);
     }
-    // A --loop turn goes on with the noise, neither restarting nor repeating it.
-    write("short.qrv", {entry(0, still), entry(1, still)});
-    RunOptions turning = options("short.qrv");
-    turning.noise = C::White;
-    turning.loop = true;
-    turning.duration = 3;
-    const auto turns = stream(turning).frames;
-    EXPECT_FALSE(std::equal(turns.begin() + 2 * 24000, turns.begin() + 2 * 48000,
-                            turns.begin() + 2 * (24000 + 52800)));
-    // Nothing before the first volume, nor while " Vol" is 0.
-    write("rising.qrv", {entry(0, {{P::Vol, 0}}), entry(2, {{P::Vol, 100}})});
+    const auto turns = noisy("short.qrv", C::White);  // turns every 1.1 s
+    EXPECT_FALSE(std::equal(turns.begin() + 48000, turns.begin() + 96000,
+                            turns.begin() + 48000 + 2 * 52800));
     EXPECT_LT(peak(noisy("rising.qrv", C::White), 0, 4800), 0.001f);
-    // " Vol" at 50, 5 dB down, lowers the noise as it lowers the tones.
-    const auto full = noisy("still.qrv", C::Pink), lower = noisy("half.qrv", C::Pink);
-    double ratio[2] = {};
-    for (std::size_t i = 2 * 48000; i < full.size(); ++i) {
-        ratio[0] += double(lower[i]) * lower[i];
-        ratio[1] += double(full[i]) * full[i];
-    }
-    EXPECT_NEAR(db(ratio[0] / ratio[1]), -5.0, 0.01);
+    // " Vol" at 50 is 5 dB down.
+    EXPECT_NEAR(db(mean_square(noisy("half.qrv", C::Pink), 48000, 0) /
+                   mean_square(noisy("still.qrv", C::Pink), 48000, 0)),
+                -5.0, 0.01);
 }
 
 }  // namespace

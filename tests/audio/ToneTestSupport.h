@@ -107,4 +107,21 @@ inline std::vector<double> spectrum(const std::vector<float>& x) {
     return magnitude;
 }
 
+// The largest step from one sample to the next on either side, from frame `from` on.
+inline float largest_step(const std::vector<float>& x, std::size_t from = 0,
+                          std::size_t to = SIZE_MAX) {
+    float most = 0;
+    for (std::size_t i = 2 * from + 2; i < x.size() && i < 2 * to; ++i)
+        most = std::max(most, std::abs(x[i] - x[i - 2]));
+    return most;
+}
+
+// The largest sample on either side from frame `from` to frame `to`.
+inline float peak(const std::vector<float>& x, std::size_t from, std::size_t to) {
+    float most = 0;
+    for (std::size_t i = 2 * from; i < 2 * to && i < x.size(); ++i)
+        most = std::max(most, std::abs(x[i]));
+    return most;
+}
+
 }  // namespace qv::test

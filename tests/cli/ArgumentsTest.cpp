@@ -8,37 +8,16 @@ namespace {
 // What a person may write for a length of time, and what a typo or a script's accident
 // looks like: only digits, one point, and [h:]mm:ss with two-digit fields below 60.
 TEST(Arguments, DurationsAreReadAsPeopleWriteThem) {
-    const std::pair<const char*, std::optional<double>> cases[] = {{"90", 90},
-                                                                   {"2.5", 2.5},
-                                                                   {".5", 0.5},
-                                                                   {"1:30", 90},
-                                                                   {"1:02:03.5", 3723.5},
-                                                                   {"0:00.25", 0.25},
-                                                                   {"1:5", std::nullopt},
-                                                                   {"1:60", std::nullopt},
-                                                                   {"1:2:03", std::nullopt},
-                                                                   {"1.5:00", std::nullopt},
-                                                                   {"1:00:00:00", std::nullopt},
-                                                                   {"-0", std::nullopt},
-                                                                   {"1e3", std::nullopt},
-                                                                   {"0x10", std::nullopt},
-                                                                   {" 5", std::nullopt},
-                                                                   {"5 ", std::nullopt},
-                                                                   {"", std::nullopt},
-                                                                   {"1..5", std::nullopt},
-                                                                   {"inf", std::nullopt},
-                                                                   {"nan", std::nullopt},
-                                                                   {":30", std::nullopt}};
-    for (auto [text, seconds] : cases) EXPECT_EQ(parse_duration(text), seconds) << text;
-
-    NumberOption rate{"--rate", "44100.5", 8000, 384000, NumberOption::Whole, "Hz"};
-    EXPECT_FALSE(rate.value());
-    EXPECT_EQ(rate.refusal(), "--rate must be a whole number of Hz between 8000 and 384000");
-    for (auto [text, ok] :
-         {std::pair{"0.001", true}, {"24:00:00", true}, {"24:00:01", false}, {"0.0009", false}}) {
-        NumberOption duration{"--duration", text, 0.001, 86400, NumberOption::Duration};
-        EXPECT_EQ(duration.value().has_value(), ok) << text;
-    }
+    for (auto [text, seconds] : {std::pair{"90", 90.0},
+                                 {"2.5", 2.5},
+                                 {".5", 0.5},
+                                 {"1:30", 90.0},
+                                 {"1:02:03.5", 3723.5},
+                                 {"0:00.25", 0.25}})
+        EXPECT_EQ(parse_duration(text), seconds) << text;
+    for (const char* text : {"1:5", "1:60", "1:2:03", "1.5:00", "1:00:00:00", "-0", "1e3", "0x10",
+                             " 5", "5 ", "", "1..5", "inf", "nan", ":30"})
+        EXPECT_EQ(parse_duration(text), std::nullopt) << text;
 }
 
 // Names from files reach a terminal without setting its title or clearing its screen.

@@ -19,11 +19,6 @@ const testing::Values kBeat = {
 // The renderer works on files of its own; the fixture's form only lends the folder.
 class Render : public testing::FormFixture {
 protected:
-    void write(const std::string& name, const std::vector<std::string>& lines) {
-        std::string bytes;
-        for (const auto& l : lines) bytes += l + "\r\n";
-        write_file(name, bytes);
-    }
     RenderResult run(const std::string& input, const std::string& output, RenderOptions o = {}) {
         o.input = dir.path() / input;
         o.output = dir.path() / output;

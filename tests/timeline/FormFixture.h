@@ -83,6 +83,12 @@ protected:
     void write_file(const std::string& name, const std::string& bytes) {
         std::ofstream(dir.path() / name, std::ios::binary) << bytes;
     }
+    // A file of these lines, each ended with CR LF.
+    void write(const std::string& name, const std::vector<std::string>& lines) {
+        std::string bytes;
+        for (const auto& l : lines) bytes += l + "\r\n";
+        write_file(name, bytes);
+    }
     std::string read_file(const std::string& name) {
         std::ifstream in(dir.path() / name, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), {}};
