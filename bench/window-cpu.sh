@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # What the window costs while it plays: the CPU time of the window's own process over
 # SECONDS (default 60) with the window shown, then as long with it hidden (unmapped, as a
-# minimised window is), playing a setup of one tone pair through a private null sink under
-# Xvfb. Prints both as a share of one core.
+# minimised window is), through a private null sink under Xvfb. Two setups: one steady
+# tone pair, and the example AmSwitchSync.qrv, whose modulators move sliders, texts and
+# all four waveform views on every tick. Prints each as a share of one core.
 # Usage: bench/window-cpu.sh [BUILD_FOLDER] [SECONDS]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -13,34 +14,18 @@ if [ "${QUORVANE_BENCH_INSIDE:-}" != 1 ]; then
     exec "$root/tests/e2e/with-null-sink.sh" xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" \
         "$0" "$build" "$seconds"
 fi
+export QUORVANE_LAYOUT=$build/tests/e2e/layout.sh
 # shellcheck source=/dev/null
-. "$build/tests/e2e/layout.sh"
+. "$root/tests/e2e/e2e-lib.sh"
 work=$(mktemp -d)
+pid=
 trap 'kill "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
-entry() {
-    local values=() name
-    for name in "${params[@]}"; do values+=("${default[$name]}"); done
-    # Partial 1 of both ears, full volume, ears apart, the right ear 100 Hz lower.
-    values[0]=100 values[4]=100 values[14]=0 values[15]=100 values[20]=100
-    printf '%03d' "$1" "${values[@]}"
-    printf '0000\r\n'
-}
-{ entry 0; entry 600; } >"$work/beat.qrv"
-(cd "$work" && exec "$build/quorvane") >"$work/log" 2>&1 &
-pid=$!
-for _ in $(seq 100); do
-    window=$(xdotool search --name '^Quorvane' 2>/dev/null | head -1) && [ -n "$window" ] && break
-    sleep 0.1
-done
-sleep 3.5  # the splash covers the file lists
-# A double click on the only setup of the list (its first row), then Play.
-read -r left top width _ <<<"${rect[File1]}"
-xdotool mousemove --window "$window" $(((left + width / 2) / 15)) $((top / 15 + 7)) click --repeat 2 --delay 80 1
-read -r left top width height <<<"${rect[play]}"
-xdotool mousemove --window "$window" $(((left + width / 2) / 15)) $(((top + height / 2) / 15)) click 1
-sleep 2
-ticks() { awk '{ print $14 + $15 }' "/proc/$pid/stat"; }
+beat=(LeftPartial1=100 RightPartial1=100 Pan=0 Vol=100 Diff=100)
+mkdir "$work/steady" "$work/moving"
+{ key_entry 0 "${beat[@]}"; key_entry 600 "${beat[@]}"; } >"$work/steady/beat.qrv"
+cp "$root/examples/AmSwitchSync.qrv" "$work/moving/"
 hz=$(getconf CLK_TCK)
+ticks() { awk '{ print $14 + $15 }' "/proc/$pid/stat"; }
 measure() {
     local before after
     before=$(ticks)
@@ -48,7 +33,25 @@ measure() {
     after=$(ticks)
     awk -v t=$((after - before)) -v hz="$hz" -v s="$seconds" 'BEGIN { printf "%.2f%%", 100 * t / hz / s }'
 }
-shown=$(measure)
-xdotool windowunmap "$window"
-hidden=$(measure)
-echo "window CPU while playing, ${seconds} s each: shown $shown of one core, hidden $hidden"
+for setup in steady moving; do
+    (cd "$work/$setup" && exec "$build/quorvane") >"$work/$setup.log" 2>&1 &
+    pid=$!
+    window=
+    for _ in $(seq 100); do
+        window=$(xdotool search --name '^Quorvane' 2>/dev/null | head -1) && [ -n "$window" ] && break
+        sleep 0.1
+    done
+    sleep 3.5  # the splash covers the file lists
+    # A double click on the only setup of the list (its first row), then Play.
+    read -r left top width _ <<<"${rect[File1]}"
+    xdotool mousemove --window "$window" $(((left + width / 2) / 15)) $((top / 15 + 7)) click --repeat 2 --delay 80 1
+    read -r left top width height <<<"${rect[play]}"
+    xdotool mousemove --window "$window" $(((left + width / 2) / 15)) $(((top + height / 2) / 15)) click 1
+    sleep 2
+    shown=$(measure)
+    xdotool windowunmap "$window"
+    hidden=$(measure)
+    kill "$pid"
+    wait "$pid" 2>/dev/null || true
+    echo "window CPU playing the $setup setup, ${seconds} s each: shown $shown of one core, hidden $hidden"
+done

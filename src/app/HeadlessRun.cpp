@@ -78,6 +78,9 @@ int HeadlessRun::start(std::string& error) {
     if (input.status != 0) return fail(input.status, input.error);
     session_ = input.session;
     tone_->set_noise(options_.noise, options_.noise_level);
+    // Nobody sees the waveform views here.
+    for (PictureBox* view : {&form_->WF1PB, &form_->WF2PB, &form_->WF3PB, &form_->WF4PB})
+        view->watched = false;
     if (!form_->Form_Load()) return fail(1, "the offline sound output could not be opened");
     if (auto unreadable = session_ ? form_->sessionList.open(name_) : form_->setupFile.open(name_))
         return fail(1, "cannot read " + options_.input.string() + ": " + *unreadable);

@@ -25,6 +25,9 @@ public:
 
     float scale_width;
     float scale_height;
+    // Whether anybody can see the box: a drawing that is made again on every tick may
+    // skip a box nobody sees. What is drawn once must be drawn all the same.
+    bool watched = true;
 
     const std::vector<Op>& ops() const { return ops_; }
 

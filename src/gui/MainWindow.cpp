@@ -12,8 +12,10 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTimer>
+#include <QWindow>
 #include <cmath>
 #include <functional>
+#include <set>
 #include <string_view>
 #include <vector>
 
@@ -193,6 +195,9 @@ public:
         auto* w = place(new QLineEdit(window_), text, name, index);
         w->setAlignment(to_qt(text.alignment) | Qt::AlignVCenter);
         w->setTextMargins(0, 0, 0, 0);
+        QFont font = w->font();
+        font.setStyleStrategy(QFont::PreferNoShaping);
+        w->setFont(font);
         apply_colors(w, text, QPalette::Text, QPalette::Base);
         QObject::connect(w, &QLineEdit::textEdited, w,
                          [&text](const QString& typed) { text.set_text(typed.toStdString()); });
@@ -340,6 +345,17 @@ MainWindow::MainWindow(MainForm& form, QWidget* parent)
     setFont(small);
 
     form_.for_each_control(WidgetBuilder(this));
+    // While the window cannot be seen its widgets wait; they catch up when it is seen again.
+    form_.for_each_control([this](Control& control, std::string_view, int) {
+        if (auto* box = dynamic_cast<PictureBox*>(&control)) boxes_.push_back(box);
+        control.on_refresh = [this, &control, mirror = std::move(control.on_refresh)] {
+            if (seen_) {
+                mirror();
+            } else {
+                unseen_.insert(&control);
+            }
+        };
+    });
     QWidget* previous = nullptr;
     for (const QString& name : accessibility::tab_order()) {
         QWidget* next = control_widget(name);
@@ -368,6 +384,30 @@ void MainWindow::views_changed() {
         Qt::QueuedConnection);
 }
 
+void MainWindow::showEvent(QShowEvent* event) {
+    if (!watching_exposure_ && windowHandle()) {
+        watching_exposure_ = true;
+        windowHandle()->installEventFilter(this);
+    }
+    QWidget::showEvent(event);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Expose && watched == windowHandle())
+        set_seen(windowHandle()->isExposed());
+    return QWidget::eventFilter(watched, event);
+}
+
+void MainWindow::set_seen(bool seen) {
+    if (seen == seen_) return;
+    seen_ = seen;
+    for (PictureBox* box : boxes_) box->watched = seen;
+    if (!seen) return;
+    std::set<Control*> behind;
+    behind.swap(unseen_);
+    for (Control* control : behind) control->on_refresh();
+}
+
 void MainWindow::tell_desktop() {
     media_->refresh();
     inhibitor_->set_wanted(!unloaded_ && form_.keeps_awake());
@@ -383,9 +423,11 @@ QWidget* MainWindow::control_widget(const QString& name) const {
     return findChild<QWidget*>(name, Qt::FindDirectChildrenOnly);
 }
 
-void MainWindow::paintEvent(QPaintEvent*) {
+void MainWindow::paintEvent(QPaintEvent* event) {
+    // Only the parts asked for: Qt splits a large image over threads, which for the few
+    // rows under a changed control costs far more than it saves.
     QPainter p(this);
-    p.drawImage(0, 0, background_);
+    for (const QRect& part : event->region()) p.drawImage(part, background_, part);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

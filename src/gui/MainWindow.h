@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QWidget>
+#include <set>
 #include <vector>
 
 #include "app/MainForm.h"
@@ -40,10 +41,14 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // What the desktop is told: the media controls' state and whether to stay awake.
     void tell_desktop();
+    // The window came into sight or went out of it (minimised, on another desktop).
+    void set_seen(bool seen);
 
     MainForm& form_;
     QImage background_;
@@ -55,6 +60,10 @@ private:
     bool unloaded_ = false;
     std::vector<PictureView*> views_;
     bool views_behind_ = false;
+    std::vector<PictureBox*> boxes_;
+    bool watching_exposure_ = false;
+    bool seen_ = false;
+    std::set<Control*> unseen_;  // changed while the window could not be seen
 };
 
 }  // namespace qv

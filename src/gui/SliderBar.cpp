@@ -1,8 +1,10 @@
 #include "gui/SliderBar.h"
 
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QPixmapCache>
 #include <QStyleOptionFocusRect>
 #include <QWheelEvent>
 #include <algorithm>
@@ -57,6 +59,7 @@ SliderBar::SliderBar(Qt::Orientation orientation, QWidget* parent)
     (void)factory_installed;
     // Tab reaches the bar; a click on it leaves the focus where the user was typing.
     setFocusPolicy(Qt::TabFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void SliderBar::wheelEvent(QWheelEvent* event) {
@@ -114,8 +117,82 @@ void SliderBar::move_by(int delta) {
     if (delta != 0) set_slider_value(std::clamp(slider_value() + delta, minimum(), maximum()));
 }
 
+SliderBar::Kept& SliderBar::kept() {
+    // What the looks were made for; anything else makes them all anew.
+    const qreal ratio = devicePixelRatioF();
+    const int state = (isEnabled() ? 1 : 0) | (isActiveWindow() ? 2 : 0) | (hasFocus() ? 4 : 0);
+    const qint64 colours = palette().cacheKey();
+    const auto values = static_cast<std::size_t>(maximum() - minimum() + 1);
+    if (kept_.size() != values || kept_for_ != std::tuple(ratio, state, colours)) {
+        kept_.assign(values, Kept());
+        kept_for_ = {ratio, state, colours};
+    }
+    return kept_[static_cast<std::size_t>(value() - minimum())];
+}
+
+QRect SliderBar::thumb() {
+    Kept& kept = this->kept();
+    if (kept.thumb.isNull()) {
+        QStyleOptionSlider option;
+        initStyleOption(&option);
+        kept.thumb = style()->subControlRect(QStyle::CC_ScrollBar, &option,
+                                             QStyle::SC_ScrollBarSlider, this);
+    }
+    return kept.thumb;
+}
+
+void SliderBar::resizeEvent(QResizeEvent* event) {
+    kept_.clear();
+    QScrollBar::resizeEvent(event);
+}
+
+void SliderBar::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::StyleChange) kept_.clear();
+    QScrollBar::changeEvent(event);
+}
+
+void SliderBar::sliderChange(SliderChange change) {
+    if (change != SliderValueChange) kept_.clear();
+    const QRect was = thumb_;
+    const bool was_at_end = at_end_;
+    thumb_ = thumb();
+    at_end_ = value() == minimum() || value() == maximum();
+    // A new value moves only the thumb: its old and new places are drawn again, and not
+    // the arrows, with the labels and frames that touch them. The style draws the thumb
+    // with a rim just outside its rectangle.
+    if (change != SliderValueChange || !was.isValid() || at_end_ != was_at_end) {
+        QScrollBar::sliderChange(change);
+    } else if (thumb_ != was) {
+        update((thumb_ | was).adjusted(-2, -2, 2, 2));
+    }
+}
+
+QPixmap SliderBar::look() {
+    Kept& kept = this->kept();
+    QPixmap look;
+    if (QPixmapCache::find(kept.look, &look)) return look;
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    option.subControls = QStyle::SC_All;
+    const qreal ratio = devicePixelRatioF();
+    look = QPixmap(size() * ratio);
+    look.setDevicePixelRatio(ratio);
+    {
+        QPainter p(&look);
+        style()->drawComplexControl(QStyle::CC_ScrollBar, &option, &p, this);
+    }
+    kept.look = QPixmapCache::insert(look);
+    return look;
+}
+
 void SliderBar::paintEvent(QPaintEvent* event) {
-    QScrollBar::paintEvent(event);
+    // A bar under the mouse or while a button is held is drawn as Qt draws it (only Qt
+    // knows which part is lit or pressed); otherwise its look is shown.
+    if (underMouse() || QApplication::mouseButtons() != Qt::NoButton) {
+        QScrollBar::paintEvent(event);
+    } else {
+        QPainter(this).drawPixmap(0, 0, look());
+    }
     if (!hasFocus()) return;
     QPainter p(this);
     QStyleOptionFocusRect focus;

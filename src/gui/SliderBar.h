@@ -1,6 +1,10 @@
 #pragma once
 
+#include <QPixmap>
+#include <QPixmapCache>
 #include <QScrollBar>
+#include <tuple>
+#include <vector>
 
 namespace qv {
 
@@ -29,6 +33,9 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     // Qt's style draws no focus on a scroll bar; keyboard users must see where Tab went.
     void paintEvent(QPaintEvent* event) override;
+    void sliderChange(SliderChange change) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     int mirrored(int v) const {
@@ -36,6 +43,22 @@ private:
     }
 
     void move_by(int delta);
+    // What is kept for each value: where the style puts the thumb, and the bar as the
+    // style draws it, neither lit nor pressed. The style's gradients and lines cost far
+    // more than an image; a bar the program moves on every tick comes back to the same few
+    // looks. The looks live in Qt's pixmap cache, which bounds their memory.
+    struct Kept {
+        QRect thumb;
+        QPixmapCache::Key look;
+    };
+    Kept& kept();
+    QRect thumb();
+    QPixmap look();
+
+    std::vector<Kept> kept_;
+    std::tuple<qreal, int, qint64> kept_for_{};
+    QRect thumb_;  // where the thumb was last put
+    bool at_end_ = false;
 
     int wheel_rest_ = 0;  // what a fine-grained wheel turned short of a notch
 };

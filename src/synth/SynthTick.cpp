@@ -1,5 +1,8 @@
 #include "synth/SynthTick.h"
 
+#include <algorithm>
+#include <array>
+
 #include "params/Numbers.h"
 #include "synth/Synthesis.h"
 
@@ -15,8 +18,13 @@ void SynthTick::Timer1_Timer() {
     auto value = [&p](int k) { return static_cast<int>(p.bar(k).value()); };
     auto is_free = [&p](int i) { return p.ck(i).value() != 0; };
 
-    for (PictureBox* view : {&views_.WF1PB, &views_.WF2PB, &views_.WF3PB, &views_.WF4PB})
-        view->cls();
+    // The views are drawn anew on every tick; while nobody sees them they are left alone.
+    const std::array<PictureBox*, 4> views{&views_.WF1PB, &views_.WF2PB, &views_.WF3PB,
+                                           &views_.WF4PB};
+    const bool drawn = std::ranges::any_of(views, [](PictureBox* view) { return view->watched; });
+    if (drawn) {
+        for (PictureBox* view : views) view->cls();
+    }
     if (SoundBuffer* primary = toneOutput_.primaryBuffer()) {
         primary->SetVolume(synth::master_level(value(P::Vol)));
     }
@@ -81,18 +89,20 @@ void SynthTick::Timer1_Timer() {
                                   value(ear.partials[2]), value(ear.partials[3])};
     };
     const synth::EarWave left =
-        synth::ear_wave(partials(params::kLeft), ampL, steps, phaseL, -1.0, NTable_);
+        synth::ear_wave(partials(params::kLeft), ampL, steps, phaseL, -1.0, NTable_, drawn);
     const synth::EarWave right =
-        synth::ear_wave(partials(params::kRight), ampR, steps, phaseR, 1.0, NTable_);
+        synth::ear_wave(partials(params::kRight), ampR, steps, phaseR, 1.0, NTable_, drawn);
     for (int i = 0; i < synth::kSamples; ++i) {
-        const float x = static_cast<float>(i);
-        const auto plot = [x](PictureBox& view, float v) {
-            view.pset(x, v + synth::kRest, synth::point_color(v));
-        };
-        plot(views_.WF1PB, left.sound[i]);
-        plot(views_.WF2PB, right.sound[i]);
-        plot(views_.WF3PB, left.view[i]);
-        plot(views_.WF4PB, right.view[i]);
+        if (drawn) {
+            const float x = static_cast<float>(i);
+            const auto plot = [x](PictureBox& view, float v) {
+                view.pset(x, v + synth::kRest, synth::point_color(v));
+            };
+            plot(views_.WF1PB, left.sound[i]);
+            plot(views_.WF2PB, right.sound[i]);
+            plot(views_.WF3PB, left.view[i]);
+            plot(views_.WF4PB, right.view[i]);
+        }
         synth::store_byte(s.leftBytes[static_cast<std::size_t>(i)], left.sound[i]);
         synth::store_byte(s.rightBytes[static_cast<std::size_t>(i)], right.sound[i]);
     }

@@ -121,7 +121,8 @@ std::int32_t pan(int pan_value) {
 // scaled by the ear's amplitude. A term whose amplitude is 0 adds exactly 0 and a silenced
 // ear is 0 throughout, so their sines are skipped; that changes no value.
 EarWave ear_wave(const std::array<int, 4>& partials, int amplitude, AngleSteps steps,
-                 const std::array<double, 4>& phases, double sign, const NTableArray& NTable) {
+                 const std::array<double, 4>& phases, double sign, const NTableArray& NTable,
+                 bool with_view) {
     std::array<double, kSamples> sound{}, view{}, sines;
     for (int k = 0; k < 4 && amplitude != 0; ++k) {
         const int amp = partials[k];
@@ -131,6 +132,7 @@ EarWave ear_wave(const std::array<int, 4>& partials, int amplitude, AngleSteps s
         const double p = sign * phases[k];
         for (int i = 0; i < kSamples; ++i) sines[i] = std::sin(soundStep * NTable[i] + p);
         for (int i = 0; i < kSamples; ++i) sound[i] += static_cast<float>(sines[i] * amp / 100.0);
+        if (!with_view) continue;
         for (int i = 0; i < kSamples; ++i) sines[i] = std::sin(viewStep * NTable[i] - p);
         for (int i = 0; i < kSamples; ++i) view[i] += static_cast<float>(sines[i] * amp / 100.0);
     }

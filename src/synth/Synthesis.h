@@ -83,9 +83,11 @@ struct EarWave {
     std::array<float, kSamples> view;
 };
 // `sign` is -1 for the left ear, which subtracts its phases in the sound and adds them in
-// the view, and +1 for the right ear, which does the opposite.
+// the view, and +1 for the right ear, which does the opposite. Without `with_view` the
+// view is left at 0.
 EarWave ear_wave(const std::array<int, 4>& partials, int amplitude, AngleSteps steps,
-                 const std::array<double, 4>& phases, double sign, const NTableArray& NTable);
+                 const std::array<double, 4>& phases, double sign, const NTableArray& NTable,
+                 bool with_view = true);
 
 // The colour of a view's point for a value: green, shading towards yellow.
 Color point_color(float v);

@@ -197,6 +197,15 @@ private slots:
                  Qt::PartiallyChecked);
         QTest::mouseClick(w_->widget(item("ck", Free::LeftAmp)), Qt::LeftButton);
         QCOMPARE(w_->panel.ck(Free::LeftAmp).value(), 1);
+
+        // A window out of sight catches up when it is seen again; its views are not drawn.
+        w_->window->hide();
+        QTRY_VERIFY(!w_->form.WF1PB.watched);
+        w_->panel.sc(P::RightPartial4).set_value(7);
+        QCOMPARE(w_->widget<QLineEdit>(text(P::RightPartial4))->text(), QStringLiteral("42"));
+        w_->window->show();
+        QTRY_COMPARE(w_->widget<QLineEdit>(text(P::RightPartial4))->text(), QStringLiteral("7"));
+        QVERIFY(w_->form.WF1PB.watched);
     }
 
     // From the keyboard a list takes the focus without selecting, and Enter opens the

@@ -250,6 +250,18 @@ TEST_F(TickTest, EqualSettingsOnBothSidesGiveEqualBuffers) {
         ASSERT_EQ(plotted(form.WF1PB, i), plotted(form.WF2PB, i)) << i;
         ASSERT_EQ(plotted(form.WF3PB, i), plotted(form.WF4PB, i)) << i;
     }
+    // While nobody sees the views they are left as they are; the sound is the same.
+    const std::vector<PictureBox::Op> shown = form.WF3PB.ops();
+    const std::array views{&form.WF1PB, &form.WF2PB, &form.WF3PB, &form.WF4PB};
+    for (PictureBox* view : views) view->watched = false;
+    set({{P::LeftAmp, 40}, {P::RightAmp, 40}});
+    tick();
+    const SampleArray unseen = left();
+    EXPECT_EQ(form.WF3PB.ops(), shown);
+    for (PictureBox* view : views) view->watched = true;
+    tick();
+    EXPECT_EQ(left(), unseen);
+    EXPECT_NE(form.WF3PB.ops(), shown);
 }
 
 // With one turn the left ear's second view is the mirror image of its first, whatever the
