@@ -64,6 +64,9 @@ public:
         }
     }
 
+protected:
+    bool running() const override { return stream_ && Pa_IsStreamActive(stream_) == 1; }
+
 private:
     static int mix(const void*, void* output, unsigned long frames, const PaStreamCallbackTimeInfo*,
                    PaStreamCallbackFlags, void* device) {

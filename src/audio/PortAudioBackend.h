@@ -8,8 +8,9 @@
 namespace qv {
 
 // The sound card through PortAudio: an output device, stereo float at its own default
-// rate. Each open starts PortAudio afresh, so a default device that changed since
-// (headphones plugged in), or a sound server started again, is the one opened.
+// rate. A stream that runs is kept when the tone output opens again (Play); each open
+// starts PortAudio afresh, so a default device that changed since (headphones plugged in),
+// or a sound server started again after the stream failed, is the one opened.
 class PortAudioBackend : public SoundBackend {
 public:
     struct Options {

@@ -26,6 +26,17 @@ public:
     // anew; the object stays, silent. Closing twice is harmless.
     virtual void close() = 0;
 
+    // Starts over on the running stream instead of closing it, which may wait for the
+    // device: what plays fades out, and the next sound fades in as on a device opened
+    // afresh. False when the stream does not run (it failed, or was never started) or the
+    // device always opens anew.
+    bool start_over() {
+        if (!running()) return false;
+        mixer_.start_over();
+        fade_in_ = true;
+        return true;
+    }
+
     // Something was written to a buffer.
     void sound_written() {
         if (fade_in_) mixer_.fade_to(1.0f, kFadeSeconds);
@@ -36,6 +47,9 @@ public:
 
     ToneMixer& mixer() { return mixer_; }
     double output_rate() const { return mixer_.output_rate(); }
+
+protected:
+    virtual bool running() const { return false; }
 
 private:
     ToneMixer mixer_;

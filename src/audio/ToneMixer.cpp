@@ -44,6 +44,7 @@ Lanes clamped(Lanes v) {
 ToneMixer::ToneMixer(double output_rate, float initial_gain)
     : output_rate_(output_rate),
       glide_frames_(static_cast<std::uint32_t>(std::lround(kGlideSeconds * output_rate))),
+      start_over_frames_(static_cast<std::uint32_t>(std::lround(kStartOverSeconds * output_rate))),
       faded_out_(initial_gain == 0.0f) {
     // Build the kernel tables here, on the UI thread, not in the first audio block.
     LoopKernel::instance();
@@ -89,11 +90,25 @@ bool ToneMixer::plan_noise(const MixState& state) {
 }
 
 void ToneMixer::render_block(float* out, std::size_t frames) noexcept {
-    const MixState& state = states_.latest();
-    if (const Fade& fade = fades_.latest(); fade.serial != fades_seen_) {
-        fades_seen_ = fade.serial;
-        fade_.start(fade.gain, fade.frames);
+    const MixState& newest = states_.latest();
+    if (newest.take != take_ && !ending_take_) {
+        ending_take_ = true;
+        fade_.start(0.0f, fade_.now == 0.0f ? 0 : start_over_frames_);
     }
+    if (ending_take_ && fade_.left == 0 && fade_.now == 0.0f) {
+        ending_take_ = false;
+        take_ = newest.take;
+        for (Voice& voice : voices_) voice.playing = false;
+    }
+    // A take that is ending plays on as it was; no fade but its own applies meanwhile.
+    if (!ending_take_) {
+        playing_ = newest;
+        if (const Fade& fade = fades_.latest(); fade.serial != fades_seen_) {
+            fades_seen_ = fade.serial;
+            fade_.start(fade.gain, fade.frames);
+        }
+    }
+    const MixState& state = playing_;
 
     struct Plan {
         std::uint64_t step = 0;

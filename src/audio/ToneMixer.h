@@ -26,6 +26,7 @@ namespace qv {
 class ToneMixer {
 public:
     static constexpr double kGlideSeconds = 0.005;
+    static constexpr double kStartOverSeconds = 0.010;
 
     // `initial_gain` is where the gain stage stands before any fade: 1 for an output that
     // starts at once, 0 for one that fades in.
@@ -44,7 +45,14 @@ public:
 
     // UI thread: fill the whole state, then publish it.
     MixState& next_state() { return states_.back(); }
-    void publish() { states_.publish(); }
+    void publish() {
+        states_.back().take = takes_;
+        states_.publish();
+    }
+    // UI thread: starts over as a device opened afresh would, without a pause. What plays
+    // fades out over kStartOverSeconds; then the states published from now on play, the
+    // loops from their start and the gain stage at silence until its next fade.
+    void start_over() { ++takes_; }
 
     // Mixing thread: writes `frames` interleaved left/right frames to `out`. Each loop is
     // read at its playback rate with band-limited interpolation, panned, scaled by the
@@ -89,6 +97,13 @@ private:
     double output_rate_;
     std::uint32_t glide_frames_;
     LatestState<MixState> states_;
+    std::uint32_t takes_ = 0;  // UI thread
+    // Mixing thread: the state being played, and the take it belongs to; a newer take
+    // waits until this one has faded out.
+    MixState playing_;
+    std::uint32_t take_ = 0;
+    bool ending_take_ = false;
+    std::uint32_t start_over_frames_;
     std::array<Voice, 2> voices_{};
 
     NoiseBed* noise_bed_ = nullptr;

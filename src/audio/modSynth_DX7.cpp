@@ -74,17 +74,21 @@ modSynth_DX7::~modSynth_DX7() = default;
 bool modSynth_DX7::InitSynth(WindowHandle) {
     failure_.clear();
 
-    // Stage 1: the device. The old stream goes first, or the default device may refuse to
-    // open a second time; its objects stay in place if the new one cannot be opened.
-    if (device_) device_->close();
-    std::unique_ptr<SoundDevice> device = backend_->open_default(failure_);
-    if (!device) {
-        if (failure_.empty()) failure_ = "the sound device could not be opened";
-        return false;
+    // Stage 1: the device. A stream that runs starts over, which never waits for the device.
+    // Otherwise the old stream goes first, or the default device may refuse to open a
+    // second time; its objects stay in place if the new one cannot be opened.
+    const bool going_on = device_ && device_->start_over();
+    if (!going_on) {
+        if (device_) device_->close();
+        std::unique_ptr<SoundDevice> device = backend_->open_default(failure_);
+        if (!device) {
+            if (failure_.empty()) failure_ = "the sound device could not be opened";
+            return false;
+        }
+        device_ = std::move(device);
+        noise_bed_.prepare(device_->output_rate());
+        device_->mixer().set_noise_bed(&noise_bed_);
     }
-    device_ = std::move(device);
-    noise_bed_.prepare(device_->output_rate());
-    device_->mixer().set_noise_bed(&noise_bed_);
 
     // Stage 2: the buffers, then the stream. The device mixes stereo float at its own rate:
     // the channel buffers' 11050 Hz 8-bit mono format is never forced on the device's mix,
@@ -93,7 +97,7 @@ bool modSynth_DX7::InitSynth(WindowHandle) {
     channels_[0] = std::make_unique<SoundBuffer>(*this, 0);
     channels_[1] = std::make_unique<SoundBuffer>(*this, 1);
     publish();
-    if (!device_->start(failure_)) {
+    if (!going_on && !device_->start(failure_)) {
         channels_[0].reset();
         channels_[1].reset();
         device_.reset();

@@ -76,8 +76,9 @@ public:
     modSynth_DX7(const modSynth_DX7&) = delete;
     modSynth_DX7& operator=(const modSynth_DX7&) = delete;
 
-    // Opens the default device anew (the old stream closes first) with a new primary
-    // buffer and two new, silent channel buffers. False when it fails; failure() says why.
+    // Opens the default device anew (the old stream closes first), or starts over on the
+    // stream that runs, with a new primary buffer and two new, silent channel buffers.
+    // False when it fails; failure() says why.
     // Opening the device fails: nothing is released. Starting it fails: both channel
     // buffers and the device are released, the primary buffer stays.
     bool InitSynth(WindowHandle windowHandle);

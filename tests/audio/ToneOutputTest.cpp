@@ -203,6 +203,54 @@ TEST(ToneOutput, ADeviceThatFailsOnPlayKeepsWhatItMustAndTheNextPlayRecovers) {
     EXPECT_GT(rms(out.pull(4800)), 0.1);
 }
 
+// Play on a stream that runs does not close it, which may wait for the device: the tone
+// fades out over 10 ms, then nothing sounds until the new buffers are written, and they
+// fade in. No step on the way.
+TEST(ToneOutput, PlayOnARunningStreamStartsOverWithoutClosingIt) {
+    struct Running : SoundDevice {
+        int& closes;
+        explicit Running(int& closes) : SoundDevice(kOutputRate), closes(closes) {}
+        bool start(std::string&) override { return true; }
+        void close() override {
+            ++closes;
+            std::this_thread::sleep_for(std::chrono::seconds(1));
+        }
+        bool running() const override { return true; }
+    };
+    struct Backend : SoundBackend {
+        int opens = 0, closes = 0;
+        std::unique_ptr<SoundDevice> open_default(std::string&) override {
+            ++opens;
+            return std::make_unique<Running>(closes);
+        }
+    };
+    auto* backend = new Backend;
+    modSynth_DX7 tone{std::unique_ptr<SoundBackend>(backend)};
+    auto play = [&] {
+        tone.channelBuffer(0)->Play();
+        tone.channelBuffer(0)->SetFrequency(9000);
+        tone.WriteChannel(0, sine_loop(7));
+    };
+    auto pull = [&](std::size_t frames) {
+        std::vector<float> block(frames * 2);
+        tone.soundDevice()->mixer().render_block(block.data(), frames);
+        return block;
+    };
+    ASSERT_TRUE(tone.InitSynth(0));
+    play();
+    pull(4800);
+    ASSERT_TRUE(tone.InitSynth(0));
+    EXPECT_EQ(backend->opens, 1);
+    EXPECT_EQ(backend->closes, 0);
+    const std::vector<float> over = pull(4800);
+    EXPECT_GT(peak(over, 0, 100), 0.3f);
+    EXPECT_EQ(peak(over, 480, 4800), 0.0f);
+    play();
+    const std::vector<float> again = pull(4800);
+    EXPECT_GT(rms(again), 0.3);
+    EXPECT_LT(std::max(largest_step(over), largest_step(again)), 0.05f);
+}
+
 // 2864 frames at 48000 Hz are exactly three loops at 9000 Hz, so every line of the
 // output falls on a bin of a DFT over them and nothing leaks between bins.
 constexpr int kRate = 9000;
