@@ -1,11 +1,16 @@
 // The window on a private session bus beside stand-ins for the desktop's inhibitors
 // (fake_desktop.py, whose mode and log the environment names): it keeps the machine
 // awake exactly while the tone can be heard or the time line runs, lets go when the
-// window closes, and its media controls move the transport as its buttons do.
+// window closes (waiting little for an answer on its way), asks a desktop without
+// either service once until one appears, and its media controls move the transport as
+// its buttons do.
+#include <signal.h>
+
 #include <QDBusConnection>
 #include <QFile>
 #include <QProcess>
 #include <QTest>
+#include <QTimer>
 
 #include "../gui/WindowFixture.h"
 
@@ -24,6 +29,7 @@ class DesktopBusTest : public QObject {
         }
         return seen;
     }
+    inline static const QStringList absent{"portal-inhibit", "power-inhibit"};
     // What the desktop's side says of the window's media controls, through dbus-send.
     static QString send(OpenWindow& w, const QStringList& call) {
         QProcess p;
@@ -49,6 +55,8 @@ class DesktopBusTest : public QObject {
     }
 
 private slots:
+    void init() { QFile::remove(qEnvironmentVariable("FAKE_DESKTOP_LOG")); }
+
     void awake_while_audible_or_running() {
         const QString mode = qEnvironmentVariable("FAKE_DESKTOP");
         // What taking and letting go look like to each stand-in.
@@ -59,7 +67,7 @@ private slots:
                              : mode == "power" ? QStringLiteral("power-uninhibit 7")
                                                : QString();
         auto seen = [&](QStringList expected) {
-            if (mode == "none") expected.clear();
+            if (mode == "none") expected = expected.isEmpty() ? QStringList() : absent;
             QTRY_COMPARE_WITH_TIMEOUT(calls(), expected, 3000);
         };
         OpenWindow w;
@@ -77,6 +85,31 @@ private slots:
         seen({take, drop, take, drop, take});
         w.window->close();
         seen({take, drop, take, drop, take, drop});
+    }
+
+    void absent_desktop_asked_once_until_it_appears() {
+        if (qEnvironmentVariable("FAKE_DESKTOP") != "none") QSKIP("the desktop is there");
+        OpenWindow w;
+        w.panel.sc(P::Vol).set_value(40);
+        // Ten of the window's reminders to the desktop, ten times as fast.
+        auto* reminder = w.window->findChild<QTimer*>(QString(), Qt::FindDirectChildrenOnly);
+        QVERIFY(reminder && reminder->interval() == 1000);
+        reminder->setInterval(100);
+        QTest::qWait(1000);
+        QCOMPARE(calls(), absent);
+        reminder->stop();  // from here on only a name appearing brings a call
+        // The portal appears, but answers only once the window has closed.
+        QProcess portal;
+        portal.start("/usr/bin/python3",
+                     {qEnvironmentVariable("FAKE_DESKTOP_SCRIPT"), "portal", "/dev/null"});
+        QVERIFY(portal.waitForReadyRead(5000));
+        ::kill(portal.processId(), SIGSTOP);
+        QTRY_COMPARE(calls(), absent + QStringList{"portal-inhibit"});
+        w.window->close();
+        ::kill(portal.processId(), SIGCONT);
+        // Let go once the answer comes; a close that had waited for it would have dropped it.
+        QTRY_COMPARE(calls().last(), QStringLiteral("portal-close"));
+        portal.close();
     }
 
     void media_controls_press_the_buttons() {

@@ -3,8 +3,9 @@
 
 fake_desktop.py MODE LOG: MODE is "portal" (the XDG desktop portal and power management),
 "power" (power management only) or "none"; every call is appended to LOG as one line:
-"portal-inhibit FLAGS", "portal-close", "power-inhibit", "power-uninhibit". Prints "ready"
-once its names are taken.
+"portal-inhibit FLAGS", "portal-close", "power-inhibit", "power-uninhibit". With "none"
+it watches the bus instead and logs every call to either name, answered or not, without
+its arguments: "portal-inhibit". Prints "ready" once its names are taken.
 """
 import sys
 
@@ -54,9 +55,25 @@ class PowerManagement(dbus.service.Object):
         log("power-uninhibit %d" % cookie)
 
 
+def log_calls(bus):
+    prefixes = {"org.freedesktop.portal.Desktop": "portal",
+                "org.freedesktop.PowerManagement": "power"}
+
+    def seen(connection, message):
+        if message.get_destination() in prefixes:
+            log("%s-%s" % (prefixes[message.get_destination()], message.get_member().lower()))
+
+    bus.add_message_filter(seen)
+    rules = ["type='method_call',destination='%s'" % name for name in prefixes]
+    bus.call_blocking("org.freedesktop.DBus", "/org/freedesktop/DBus",
+                      "org.freedesktop.DBus.Monitoring", "BecomeMonitor", "asu", (rules, 0))
+
+
 dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
 bus = dbus.SessionBus()
 names = []
+if mode == "none":
+    log_calls(bus)
 if mode == "portal":
     names.append(dbus.service.BusName("org.freedesktop.portal.Desktop", bus))
     Portal(bus, "/org/freedesktop/portal/desktop")
