@@ -6,7 +6,7 @@
 # - the window opens at its size under the splash, which then goes;
 # - with the first partial of both ears raised, " Pan" 0 and " Diff" 100, the left channel
 #   holds the left ear's 754.19 Hz and the right one the right ear's 745.81 Hz, each at the
-#   level the AM base gives, and Play re-opens the device without a gap to speak of;
+#   level the AM base gives, and Play starts the tone over without a gap to speak of;
 # - with the AM modulator swinging, the four views draw moving curves, green towards yellow;
 # - the sound server dies: the window runs on, Play reports why in a message that blocks
 #   nothing, and once a server is back the next Play brings the tone back.
@@ -51,11 +51,12 @@ click play
 sleep 0.5
 set_param Vol=100
 sleep 1.5
-# Play opens the device afresh while the tone plays.
+# Play while the tone plays starts over on the stream that runs.
 click play
 sleep 1.5
 record_stop
-# Neither the jump nor Play is a click: the volume glides, the device fades out and in.
+# Neither the jump nor Play is a click: the volume glides, the old take fades out and the
+# new one in.
 no_click tone
 
 # The AM modulator swells both ears together between half and full amplitude, so that the
