@@ -51,8 +51,8 @@ std::optional<std::string> SessionList::open(const std::string& name) {
     p_.List1.assign(std::move(entries));
     p_.File2.refresh_list();
     p_.List1.set_list_index(0);
-    // An empty session has no entry 0: the setup name becomes empty.
-    p_.Text1.set_text(p_.List1.list(p_.List1.list_index()));
+    // The setup name stays: it names the setup the keyframes came from, and Save Setup
+    // must not write them over the session's first setup.
     return std::nullopt;
 }
 

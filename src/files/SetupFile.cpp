@@ -52,6 +52,10 @@ void SetupFile::save_Click() {
                   ". A file of that name was left as it was.");
     }
     p_.File1.refresh_list();
+    // The saved setup is the one Add takes next.
+    const auto& names = p_.File1.names();
+    if (auto at = std::find(names.begin(), names.end(), name); at != names.end())
+        p_.File1.set_list_index(at - names.begin());
 }
 
 void SetupFile::File1_DblClick() {

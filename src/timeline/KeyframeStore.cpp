@@ -16,6 +16,20 @@ constexpr Color kMarkerColor = 0;
 }  // namespace
 
 void KeyframeStore::setkey_Click() {
+    // A key holds what it will set, so a number its parameter refuses stores nothing.
+    for (int k = 0; k < params::kCount; ++k) {
+        const std::string& text = p_.panel.tx(k).text();
+        const std::optional<double> number = numbers::parse_number(text);
+        const params::Param& param = params::param(k);
+        if (!number) continue;  // the slider's value is stored
+        const double value = numbers::round_half_away(*number);
+        if (value < param.min || value > param.max) {
+            p_.report("Set Key stored nothing: the box of \"" + std::string(param.name) +
+                      "\" holds " + text + ", outside its range " + std::to_string(param.min) +
+                      " to " + std::to_string(param.max) + ".");
+            return;
+        }
+    }
     const int second = p_.time.value();
     remove_key_at(second);
     add_key(key_entry::build(second, p_.panel));

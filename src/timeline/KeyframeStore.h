@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,7 @@ public:
         PictureBox& Picture1;
         Timeline& timeline;
         Interpolation& interpolation;
+        std::function<void(const std::string&)> report;
     };
 
     explicit KeyframeStore(Parts parts) : p_(parts) {}

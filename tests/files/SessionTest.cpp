@@ -50,8 +50,8 @@ TEST_F(SessionTest, AddDeleteAndClearFollowTheirRules) {
     EXPECT_EQ(form.List1.list_count(), 0);
 }
 
-// Items come back split at the comma, without the leading blanks; the keys stay until a
-// setup is opened. An empty session file empties the list and the setup name.
+// Items come back split at the comma, without the leading blanks; the keys and the setup
+// name stay until a setup is opened. An empty session file empties the list.
 TEST_F(SessionTest, SaveAndLoadRoundTripWithEmptyEntries) {
     for (int i : {1, -1, 0}) add(i);
     form.List1.add_item("x,y.qrv");
@@ -68,10 +68,19 @@ TEST_F(SessionTest, SaveAndLoadRoundTripWithEmptyEntries) {
     key_at(3, 30);
     form.File2.double_click(1);  // s.ses, after Default.ses
     EXPECT_EQ(form.List1.items(), (Names{"B.qrv", "", "A.qrv", "x", "y.qrv", "lead.qrv"}));
-    EXPECT_EQ(where() + " " + form.Text3.text(), "B.qrv #0 3 '3' 0 30 s.ses");
+    // The setup name still names the keys' own setup, so Save Setup writes them there and
+    // not over the session's first setup.
+    EXPECT_EQ(where() + " " + form.Text3.text(), "Default.qrv #0 3 '3' 0 30 s.ses");
     EXPECT_EQ(form.List2.items(), (Names{entry(3, 30)}));
+    const std::string first = read_file("B.qrv");
+    form.save.click();
+    EXPECT_EQ(read_file("B.qrv"), first);
+    EXPECT_EQ(read_file("Default.qrv"), entry(3, 30) + "\r\n");
+    form.addtolist.click();  // the setup just saved
+    EXPECT_EQ(form.List1.items().back(), "Default.qrv");
     form.File2.double_click(0);
-    EXPECT_EQ(where() + " " + std::to_string(form.List1.list_count()), " #-1 3 '3' 0 30 0");
+    EXPECT_EQ(where() + " " + std::to_string(form.List1.list_count()),
+              "Default.qrv #-1 3 '3' 0 30 0");
     EXPECT_TRUE(reports.empty());
 }
 

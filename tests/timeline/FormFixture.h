@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -32,7 +33,7 @@ inline std::string entry(int second, const Values& values = {}, const char* swit
                          int all = -1) {
     std::string e = numbers::format_000(second);
     for (const params::Param& p : params::kParams) {
-        int v = all < 0 ? p.value : all;
+        int v = all < 0 ? p.value : std::min(all, p.max);
         for (auto [k, value] : values) v = k == p.id ? value : v;
         e += numbers::format_000(v);
     }
@@ -54,8 +55,10 @@ protected:
         form.Form_Load();
     }
     // Types `value` into every parameter text, moves the cursor and presses Set Key.
+    // Set Key with every text at `value`, or at the parameter's largest where it is less.
     void key_at(int second, int value) {
-        for (int k = 0; k < params::kCount; ++k) form.panel.tx(k).set_text(std::to_string(value));
+        for (const params::Param& p : params::kParams)
+            form.panel.tx(p.id).set_text(std::to_string(std::min(value, p.max)));
         form.time.set_value(second);
         form.setkey.click();
     }

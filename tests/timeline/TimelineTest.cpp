@@ -27,24 +27,32 @@ TEST_F(KeyframeStoreTest, SetKeyStoresTheCursorSecondTheTextsAndTheSwitchesOnceP
     EXPECT_EQ(form.List2.items(), (Names{entry(0, 1, "1210"), entry(600, 3, "1210")}));
 }
 
-// A field whose number rounds outside 0..999 is clamped into it; a text that gives no
-// number (an empty one too, as before the first synthesis tick) stores its slider's value.
-TEST_F(KeyframeStoreTest, EveryFieldStaysThreeDigitsWide) {
+// A text that gives no number (an empty one too, as before the first synthesis tick)
+// stores its slider's value and a number rounds halves away from zero; a number outside
+// its parameter's range stores nothing and says which box holds what.
+TEST_F(KeyframeStoreTest, SetKeyStoresOnlyWhatItsParametersTake) {
     auto field = [&](P::Id k) { return form.List2.list(0).substr(3 + 3 * std::size_t(k), 3); };
     form.time.set_value(1);
     form.setkey.click();
     EXPECT_EQ(field(P::Tune) + field(P::LeftAmp) + field(P::LeftOn), "020100100");
     set({{P::LeftPhase2, 61}});
     const std::pair<P::Id, const char*> typed[] = {
-        {P::LeftPhase1, "1500"},   {P::LeftPhase2, "abc"}, {P::LeftPhase3, "-3"},
-        {P::LeftPhase4, "102.5"},  // halves away from zero; the slider refuses it
-        {P::RightPhase1, "998.7"}, {P::RightPhase2, " 7 "}};
+        {P::LeftPhase2, "abc"}, {P::LeftPhase4, "99.5"}, {P::RightPhase2, " 7 "}};
     for (auto [k, text] : typed) form.panel.tx(k).set_text(text);
     form.setkey.click();
-    ASSERT_EQ(form.List2.list(0).size(), 121u);
     std::string fields;
     for (auto [k, text] : typed) fields += field(k);
-    EXPECT_EQ(fields, "999061000103999007");
+    EXPECT_EQ(fields, "061100007");
+
+    form.time.set_value(2);
+    for (std::string text : {"1500", "-3", "101"}) {
+        form.panel.tx(P::LeftPhase1).set_text(text);
+        form.setkey.click();
+        EXPECT_EQ(form.List2.list_count(), 1);
+        EXPECT_EQ(reports.back(),
+                  "Set Key stored nothing: the box of \"Left partial 1 phase\" holds " + text +
+                      ", outside its range 0 to 100.");
+    }
 }
 
 TEST_F(KeyframeStoreTest, MarkersShowKeysInBlackAndDeleteErasesThem) {
