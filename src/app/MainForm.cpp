@@ -141,6 +141,7 @@ MainForm::MainForm(Clock& clock, modSynth_DX7& tone_output, std::filesystem::pat
     place(Text2, {8880, 7560, 405, 285}, "  Time in seconds  ");
     Text2.back_color = rgb(224, 224, 224);
     Text2.alignment = Align::Center;
+    Text2.read_only = true;
     place(setkey, {3480, 8040, 975, 375}, "  Save settings  ");
     place(execute, {4560, 8040, 975, 375}, "  Executes the Session  ");
     place(stop, {5640, 8040, 975, 375});

@@ -16,6 +16,8 @@ public:
 
     std::function<void()> on_change;
     Align alignment = Align::Left;
+    // Shows what the program writes; the user cannot type into it.
+    bool read_only = false;
 
     const std::string& text() const { return text_; }
     void set_text(std::string t) {

@@ -3,27 +3,34 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <QWindow>
 #include <cmath>
 #include <functional>
+#include <optional>
 #include <set>
 #include <string_view>
 #include <vector>
 
+#include "Guide.h"
 #include "gui/Accessibility.h"
 #include "gui/Colors.h"
 #include "gui/PictureView.h"
 #include "gui/Skin.h"
 #include "gui/SliderBar.h"
+#include "timeline/KeyEntry.h"
 
 namespace qv {
 
@@ -105,6 +112,21 @@ protected:
     }
 };
 
+// Enter presses a button as Space does.
+class KeyboardButton : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+            animateClick();
+            return;
+        }
+        QPushButton::keyPressEvent(event);
+    }
+};
+
 // Enter on a row does what a double click does, so files load from the keyboard too.
 class KeyboardList : public QListWidget {
 public:
@@ -170,6 +192,7 @@ public:
         w->setRange(bar.min(), bar.max());
         w->setSingleStep(ScrollBar::step);
         w->setPageStep(ScrollBar::step);
+        if (name == "time") w->set_page_keys(10);  // ten seconds
         // A drag reaches the form once, when the thumb is released.
         w->setTracking(false);
         // Sizing pointers over every vertical slider and the switching sliders; the phase
@@ -193,6 +216,7 @@ public:
 
     void operator()(TextBox& text, std::string_view name, int index) {
         auto* w = place(new QLineEdit(window_), text, name, index);
+        w->setReadOnly(text.read_only);
         w->setAlignment(to_qt(text.alignment) | Qt::AlignVCenter);
         w->setTextMargins(0, 0, 0, 0);
         QFont font = w->font();
@@ -226,7 +250,7 @@ public:
     }
 
     void operator()(Button& button, std::string_view name, int index) {
-        auto* w = place(new QPushButton(window_), button, name, index);
+        auto* w = place(new KeyboardButton(window_), button, name, index);
         apply_colors(w, button, QPalette::ButtonText, QPalette::Button);
         w->setFocusPolicy(Qt::TabFocus);
         QObject::connect(w, &QPushButton::clicked, w, [&button] { button.click(); });
@@ -284,7 +308,8 @@ public:
         // The views catch up together, once, after the handler that drew into them.
         auto* window = static_cast<MainWindow*>(window_);
         window->add_view(w);
-        box.on_refresh = [w, window] {
+        box.on_refresh = [w, window, strip = name == "Picture1"] {
+            if (strip) window->key_strip_changed();
             if (w->changed()) window->views_changed();
         };
         sync_state(box, w);
@@ -366,6 +391,24 @@ MainWindow::MainWindow(MainForm& form, QWidget* parent)
         about->set_picture(skin::splash());
     }
     form_.on_report = [this](const std::string& message) { report_box_->add(message); };
+    // Keys no control takes, for the buttons used most; a screen reader names them too.
+    const std::pair<const char*, QKeySequence> shortcuts[] = {
+        {"play", Qt::Key_F5},
+        {"pause", Qt::Key_F6},
+        {"stop", Qt::Key_F7},
+        {"execute", Qt::Key_F8},
+        {"setkey", Qt::Key_F9},
+        {"save", Qt::CTRL | Qt::Key_S},
+        {"saveses", Qt::CTRL | Qt::SHIFT | Qt::Key_S}};
+    for (const auto& [name, keys] : shortcuts) {
+        auto* button = qobject_cast<QPushButton*>(control_widget(QString::fromLatin1(name)));
+        connect(new QShortcut(keys, this), &QShortcut::activated, button, &QPushButton::click);
+        button->setAccessibleDescription(QStringLiteral("Shortcut: ") +
+                                         keys.toString(QKeySequence::NativeText));
+    }
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
+            &MainWindow::show_guide);
+    describe_key_strip();
     // Once a second is soon enough for the desktop, and wakes the program seldom.
     connect(desktop_timer_, &QTimer::timeout, this, &MainWindow::tell_desktop);
     desktop_timer_->start(1000);
@@ -380,8 +423,53 @@ void MainWindow::views_changed() {
         [this] {
             views_behind_ = false;
             for (PictureView* view : views_) view->catch_up();
+            if (keys_behind_) describe_key_strip();
         },
         Qt::QueuedConnection);
+}
+
+void MainWindow::key_strip_changed() {
+    keys_behind_ = true;
+    views_changed();
+}
+
+void MainWindow::describe_key_strip() {
+    keys_behind_ = false;
+    // A screen reader hears the seconds the markers stand for; a long list is cut short.
+    constexpr int kNamed = 40;
+    QStringList seconds;
+    int more = 0;
+    std::optional<double> last;
+    for (const std::string& entry : form_.List2.items()) {
+        const std::optional<double> second = key_entry::time_of(entry);
+        if (!second || second == last) continue;
+        last = second;
+        if (seconds.size() < kNamed) {
+            seconds << QString::number(*second);
+        } else {
+            ++more;
+        }
+    }
+    QString text = seconds.isEmpty() ? QStringLiteral("No keys")
+                                     : QStringLiteral("Keys at %1 s").arg(seconds.join(", "));
+    if (more > 0) text += QStringLiteral(" and %1 more").arg(more);
+    control_widget(QStringLiteral("Picture1"))->setAccessibleDescription(text);
+}
+
+void MainWindow::show_guide() {
+    if (!guide_) {
+        guide_ = new QDialog(this);
+        guide_->setWindowTitle(QStringLiteral("How Quorvane's window works"));
+        auto* text = new QPlainTextEdit(QString::fromUtf8(kGuide), guide_);
+        text->setReadOnly(true);
+        text->setObjectName(QStringLiteral("guide"));
+        auto* layout = new QVBoxLayout(guide_);
+        layout->addWidget(text);
+        guide_->resize(620, 520);
+    }
+    guide_->show();
+    guide_->raise();
+    guide_->activateWindow();
 }
 
 void MainWindow::showEvent(QShowEvent* event) {

@@ -11,6 +11,7 @@
 #include "gui/ReportBox.h"
 #include "gui/SleepInhibitor.h"
 
+class QDialog;
 class QTimer;
 
 namespace qv {
@@ -35,6 +36,10 @@ public:
     // A picture box's view, and that some picture box was drawn into.
     void add_view(PictureView* view) { views_.push_back(view); }
     void views_changed();
+    // The key strip was drawn into: its description follows with the views.
+    void key_strip_changed();
+    // The short guide to the window (F1), in a window of its own that blocks nothing.
+    void show_guide();
     MediaControls* media_controls() const { return media_; }
     NoiseMenu* noise_menu() const { return noise_; }
 
@@ -49,6 +54,7 @@ private:
     void tell_desktop();
     // The window came into sight or went out of it (minimised, on another desktop).
     void set_seen(bool seen);
+    void describe_key_strip();
 
     MainForm& form_;
     QImage background_;
@@ -60,6 +66,8 @@ private:
     bool unloaded_ = false;
     std::vector<PictureView*> views_;
     bool views_behind_ = false;
+    bool keys_behind_ = false;
+    QDialog* guide_ = nullptr;
     std::vector<PictureBox*> boxes_;
     bool watching_exposure_ = false;
     bool seen_ = false;

@@ -95,10 +95,10 @@ void SliderBar::keyPressEvent(QKeyEvent* event) {
             move_by(-singleStep());
             break;
         case Qt::Key_PageUp:
-            move_by(pageStep());
+            move_by(page_keys_ > 0 ? page_keys_ : pageStep());
             break;
         case Qt::Key_PageDown:
-            move_by(-pageStep());
+            move_by(page_keys_ > 0 ? -page_keys_ : -pageStep());
             break;
         case Qt::Key_Home:
             set_slider_value(minimum());

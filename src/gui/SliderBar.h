@@ -20,6 +20,8 @@ public:
     SliderBar(Qt::Orientation orientation, QWidget* parent);
 
     int slider_value() const { return mirrored(value()); }
+    // How far Page Up and Page Down move the value (the page step otherwise).
+    void set_page_keys(int step) { page_keys_ = step; }
     // Moves the thumb; valueChanged follows as for any other move.
     void set_slider_value(int value) { setValue(mirrored(value)); }
 
@@ -61,6 +63,7 @@ private:
     bool at_end_ = false;
 
     int wheel_rest_ = 0;  // what a fine-grained wheel turned short of a notch
+    int page_keys_ = 0;
 };
 
 }  // namespace qv

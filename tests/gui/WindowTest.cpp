@@ -1,3 +1,4 @@
+#include <QSignalSpy>
 #include <QTest>
 #include <QtWidgets>
 #include <fstream>
@@ -172,6 +173,43 @@ private slots:
         }
         QTest::keyClick(w_->widget(bar(O)), Qt::Key_End);
         QCOMPARE(w_->panel.hsc(O).value(), 100);
+        // The time line's Page keys move ten seconds.
+        QTest::keyClick(w_->widget("time"), Qt::Key_PageUp);
+        QTest::keyClick(w_->widget("time"), Qt::Key_PageUp);
+        QTest::keyClick(w_->widget("time"), Qt::Key_PageDown);
+        QCOMPARE(w_->form.time.value(), 10);
+    }
+
+    // Enter presses a focused button; each shortcut presses its button, whose description
+    // names it; F1 shows the guide, the README's text, and blocks nothing.
+    void the_keyboard_reaches_buttons_and_the_guide() {
+        const std::pair<const char*, QKeySequence> keys[] = {
+            {"play", Qt::Key_F5},
+            {"pause", Qt::Key_F6},
+            {"stop", Qt::Key_F7},
+            {"execute", Qt::Key_F8},
+            {"setkey", Qt::Key_F9},
+            {"save", Qt::CTRL | Qt::Key_S},
+            {"saveses", Qt::CTRL | Qt::SHIFT | Qt::Key_S}};
+        QWidget* typing = w_->widget(text(P::Tune));
+        for (const auto& [name, key] : keys) {
+            auto* button = w_->widget<QPushButton>(name);
+            QSignalSpy pressed(button, &QPushButton::clicked);
+            QTest::keySequence(typing, key);
+            button->setFocus();
+            QTest::keyClick(button, Qt::Key_Return);
+            QTRY_COMPARE(pressed.count(), 2);
+            QVERIFY(button->accessibleDescription().endsWith(key.toString()));
+            w_->form.play.set_enabled(true);  // Play leaves itself disabled
+        }
+        QTest::keyClick(typing, Qt::Key_F1);
+        auto* guide = w_->window->findChild<QPlainTextEdit*>("guide");
+        QVERIFY(guide && guide->isVisible() && !guide->window()->isModal());
+        QFile readme(QStringLiteral(QUORVANE_EXAMPLES_DIR "/../README.md"));
+        QVERIFY(readme.open(QIODevice::ReadOnly));
+        const QString wrapped = QString::fromUtf8(readme.readAll()).simplified();
+        for (const QString& paragraph : guide->toPlainText().split("\n\n"))
+            QVERIFY2(wrapped.contains(paragraph.simplified()), qPrintable(paragraph));
     }
 
     void typing_and_program_writes_go_both_ways() {
@@ -197,6 +235,10 @@ private slots:
                  Qt::PartiallyChecked);
         QTest::mouseClick(w_->widget(item("ck", Free::LeftAmp)), Qt::LeftButton);
         QCOMPARE(w_->panel.ck(Free::LeftAmp).value(), 1);
+        // The time in seconds is shown, not typed.
+        QTest::keyClicks(w_->widget("Text2"), "30");
+        QCOMPARE(w_->form.Text2.text(), "0");
+        QVERIFY(QAccessible::queryAccessibleInterface(w_->widget("Text2"))->state().readOnly);
 
         // A window out of sight catches up when it is seen again; its views are not drawn.
         w_->window->hide();
@@ -254,6 +296,8 @@ private slots:
         w_->form.play.click();
         w_->clock.advance(7000);
         QCoreApplication::processEvents();
+        QCOMPARE(w_->widget("Picture1")->accessibleDescription(),
+                 "Keys at 0, 5, 60, 150, 175, 180 s");
         QImage shown(4 * 113 + 577, 65, QImage::Format_RGB32);
         shown.fill(Qt::white);
         QPainter p(&shown);

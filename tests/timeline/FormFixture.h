@@ -1,9 +1,9 @@
 #pragma once
 
-#include <algorithm>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iomanip>
 #include <sstream>
