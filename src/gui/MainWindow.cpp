@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -109,6 +110,20 @@ public:
 protected:
     void nextCheckState() override {
         setCheckState(checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+    }
+};
+
+// A frame drawn around a group of controls. Only its rim is drawn, so the controls inside,
+// which change often, do not make it draw again.
+class ShapeFrame : public QFrame {
+public:
+    using QFrame::QFrame;
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        const QRegion rim =
+            QRegion(rect()) - rect().adjusted(lineWidth(), lineWidth(), -lineWidth(), -lineWidth());
+        if (event->region().intersects(rim)) QFrame::paintEvent(event);
     }
 };
 
@@ -294,7 +309,7 @@ public:
     }
 
     void operator()(Shape& shape, std::string_view name, int index) {
-        auto* w = place(new QFrame(window_), shape, name, index);
+        auto* w = place(new ShapeFrame(window_), shape, name, index);
         w->setFrameStyle(QFrame::Box | QFrame::Plain);
         w->setAttribute(Qt::WA_TransparentForMouseEvents);
         apply_colors(w, shape, QPalette::WindowText, QPalette::Window, true);
