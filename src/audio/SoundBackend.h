@@ -8,7 +8,7 @@
 namespace qv {
 
 // Where the tone output gets its device from: the sound card (PortAudioBackend), frames on
-// request (OfflineBackend) or a device that fails on demand (FailingBackend).
+// request (OfflineBackend), or a stand-in of the tests.
 class SoundBackend {
 public:
     virtual ~SoundBackend() = default;

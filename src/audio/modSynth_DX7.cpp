@@ -9,8 +9,7 @@
 namespace qv {
 namespace {
 
-constexpr std::uint8_t kRestLevel = 127;
-constexpr std::int32_t kSilence = -10000;  // hundredths of a decibel
+constexpr std::int32_t kSilence = SoundBuffer::kSilence;
 
 // An attenuation in hundredths of a decibel as a linear gain; -10000 is silence itself.
 // Every tick asks for the same few again, so all of them are worked out once.
@@ -28,42 +27,6 @@ float gain_of(std::int32_t attenuation) {
 }
 
 }  // namespace
-
-SoundBuffer::SoundBuffer(modSynth_DX7& owner, int channel) : owner_(owner), channel_(channel) {
-    data_.fill(kRestLevel);
-}
-
-bool SoundBuffer::Play() {
-    if (channel_ < 0) return false;
-    playing_ = true;
-    owner_.publish();
-    return true;
-}
-
-bool SoundBuffer::SetFrequency(std::int32_t hz) {
-    if (owner_.observer) owner_.observer->frequency_set(channel_, hz);
-    if (channel_ < 0 || hz < 100 || hz > 100000) return false;
-    frequency_ = hz;
-    owner_.publish();
-    return true;
-}
-
-bool SoundBuffer::SetPan(std::int32_t pan) {
-    if (owner_.observer) owner_.observer->pan_set(channel_, pan);
-    if (channel_ < 0 || pan < -10000 || pan > 10000) return false;
-    pan_ = pan;
-    owner_.publish();
-    return true;
-}
-
-bool SoundBuffer::SetVolume(std::int32_t volume) {
-    if (owner_.observer) owner_.observer->volume_set(volume);
-    if (channel_ >= 0 || volume < kSilence || volume > 0) return false;
-    volume_ = volume;
-    volume_given_ = true;
-    owner_.publish();
-    return true;
-}
 
 modSynth_DX7::modSynth_DX7() : modSynth_DX7(std::make_unique<OfflineBackend>()) {}
 

@@ -1,68 +1,22 @@
 #pragma once
 
+// The tone output of the program, under its own name: the sound device, the master-volume
+// buffer and the two channel buffers that every tick writes.
+
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
 
-#include "audio/MixState.h"
 #include "audio/NoiseBed.h"
+#include "audio/SampleArray.h"
 #include "audio/SoundBackend.h"
+#include "audio/SoundBuffer.h"
+#include "audio/ToneOutputObserver.h"
 
 namespace qv {
 
-// A channel's sample array: 180 unsigned 8-bit samples, 127 the rest level. Elements
-// 0..178 are played; element 179 is computed and drawn but never reaches the device.
-using SampleArray = std::array<std::uint8_t, 180>;
-inline constexpr int kChannelBufferBytes = kLoopLength;
-
 using WindowHandle = std::int32_t;
-
-// Sees every call the program makes on the tone output, whether the device accepts the
-// value or not: the renderer's trace and the tests read what the program asked for.
-class ToneOutputObserver {
-public:
-    virtual ~ToneOutputObserver() = default;
-    virtual void volume_set(std::int32_t /*volume*/) {}
-    virtual void frequency_set(int /*channel*/, std::int32_t /*hz*/) {}
-    virtual void pan_set(int /*channel*/, std::int32_t /*pan*/) {}
-    virtual void channel_written(int /*channel*/, const SampleArray& /*samples*/) {}
-};
-
-class modSynth_DX7;
-
-// One sound object of the tone output: a looping channel buffer (rate and pan) or the
-// primary buffer (master volume). A call returns false when the value is refused; the
-// buffer then keeps its previous setting.
-class SoundBuffer {
-public:
-    // Format rate of a channel buffer, its playback rate until the first SetFrequency.
-    static constexpr std::int32_t kFormatRate = 11050;
-
-    SoundBuffer(modSynth_DX7& owner, int channel);
-
-    // Starts a channel buffer looping from its start. The primary buffer has no data to play.
-    bool Play();
-    // Channel buffers: playback rate in Hz, 100..100000.
-    bool SetFrequency(std::int32_t hz);
-    // Channel buffers: hundredths of a decibel, -10000 (left only) to 10000 (right only).
-    bool SetPan(std::int32_t pan);
-    // Primary buffer: hundredths of a decibel, -10000 (silence) to 0 (full level).
-    bool SetVolume(std::int32_t volume);
-
-private:
-    friend class modSynth_DX7;
-
-    modSynth_DX7& owner_;
-    int channel_;  // 0 or 1, or -1 for the primary buffer
-    std::array<std::uint8_t, kLoopLength> data_;
-    std::int32_t frequency_ = kFormatRate;
-    std::int32_t pan_ = 0;
-    std::int32_t volume_ = 0;
-    bool volume_given_ = false;  // the primary buffer's volume was set
-    bool playing_ = false;
-    bool sounding_ = false;  // holds more than the rest level
-};
 
 // The tone output: the default sound device, the master-volume primary buffer and two
 // looping channel buffers, 0 for the left ear and 1 for the right. Every call comes from
@@ -99,9 +53,6 @@ public:
     SoundBuffer* primaryBuffer() { return primary_.get(); }
     SoundBuffer* channelBuffer(int i) { return i == 0 || i == 1 ? channels_[i].get() : nullptr; }
     SoundDevice* soundDevice() { return device_.get(); }
-
-    SampleArray leftBytes{};
-    SampleArray rightBytes{};
 
     // Null unless someone listens; not owned.
     ToneOutputObserver* observer = nullptr;

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "../audio/FailingBackend.h"
 #include "app/MainForm.h"
-#include "audio/FailingBackend.h"
 #include "controls/VirtualClock.h"
 
 namespace qv {

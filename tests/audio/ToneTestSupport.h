@@ -8,7 +8,7 @@
 #include <numbers>
 #include <vector>
 
-#include "audio/FailingBackend.h"
+#include "FailingBackend.h"
 #include "audio/modSynth_DX7.h"
 
 namespace qv::test {
