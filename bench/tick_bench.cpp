@@ -65,8 +65,9 @@ void BM_Waveforms(benchmark::State& s) {
     const synth::AngleSteps steps = synth::angle_steps(15);
     const std::array<double, 4> phases = {0.1, 0.2, 0.3, 0.4};
     for (auto _ : s) {
-        auto left = synth::ear_wave({100, 90, 80, 70}, 50, steps, phases, -1.0, NTable);
-        auto right = synth::ear_wave({60, 50, 40, 30}, 50, steps, phases, 1.0, NTable);
+        auto left = synth::ear_wave(synth::Ear::Left, {100, 90, 80, 70}, 50, steps, phases, NTable);
+        auto right =
+            synth::ear_wave(synth::Ear::Right, {60, 50, 40, 30}, 50, steps, phases, NTable);
         benchmark::DoNotOptimize(left);
         benchmark::DoNotOptimize(right);
     }

@@ -16,7 +16,6 @@ void SynthTick::Timer1_Timer() {
     Panel& p = panel_;
     EngineState& s = state_;
     auto value = [&p](int k) { return static_cast<int>(p.bar(k).value()); };
-    auto is_free = [&p](int i) { return p.ck(i).value() != 0; };
 
     // The views are drawn anew on every tick; while nobody sees them they are left alone.
     const std::array<PictureBox*, 4> views{&views_.WF1PB, &views_.WF2PB, &views_.WF3PB,
@@ -30,37 +29,46 @@ void SynthTick::Timer1_Timer() {
     }
     const synth::AngleSteps steps = synth::angle_steps(value(P::Freq));
 
-    // The AM modulator moves the ears' amplitudes unless they are free; outside 0..100 the
-    // slider refuses the value and keeps the last one it accepted.
+    using synth::Ear;
+    constexpr Ear kEars[] = {Ear::Left, Ear::Right};
+    auto of = [](Ear ear) -> const params::Ear& {
+        return ear == Ear::Left ? params::kLeft : params::kRight;
+    };
+    auto at = [](Ear ear) { return static_cast<std::size_t>(ear); };
+    // A modulated slider is the user's while its "Free" switch is checked or greyed.
+    auto modulated = [&p](P::Id k) { return p.ck(params::param(k).freed_by).value() == 0; };
+
+    // The AM modulator moves the ears' amplitudes; outside 0..100 the slider refuses the
+    // value and keeps the last one it accepted.
     s.amPhase = synth::next_am_phase(s.amPhase, value(P::AmSpeed));
-    if (!is_free(Free::LeftAmp)) {
-        p.sc(P::LeftAmp).set_value(synth::am_left(value(P::AmBase), value(P::AmDepth), s.amPhase));
-    }
-    if (!is_free(Free::RightAmp)) {
-        p.sc(P::RightAmp)
-            .set_value(synth::am_right(value(P::AmBase), value(P::AmDepth), s.amPhase,
-                                       value(P::AmOffset)));
+    for (Ear ear : kEars) {
+        if (modulated(of(ear).amplitude)) {
+            p.sc(of(ear).amplitude)
+                .set_value(synth::am(ear, value(P::AmBase), value(P::AmDepth), s.amPhase,
+                                     value(P::AmOffset)));
+        }
     }
 
     s.switchTick = synth::next_switch_tick(s.switchTick);
     const synth::SwitchedOff off =
         synth::switched_off(s.switchTick, value(P::SwitchSpeed), value(P::SwitchOffset),
                             value(P::LeftOn), value(P::RightOn));
-    const int ampL = off.left ? 0 : value(P::LeftAmp);
-    const int ampR = off.right ? 0 : value(P::RightAmp);
+    const std::array<int, 2> amplitude{off.left ? 0 : value(P::LeftAmp),
+                                       off.right ? 0 : value(P::RightAmp)};
 
     s.shiftPhase = synth::next_shift_phase(s.shiftPhase, value(P::ShiftSpeed), value(P::AmSpeed),
                                            value(P::ShiftSync));
-    const double sineL = synth::shift_sine_left(s.shiftPhase);
-    if (!is_free(Free::LeftShift)) {
-        p.sc(P::LeftShift).set_value(synth::shift_left(sineL, value(P::ShiftDepth)));
+    std::array<double, 2> sine{}, shift{};
+    for (Ear ear : kEars) {
+        sine[at(ear)] = synth::shift_sine(ear, s.shiftPhase, value(P::ShiftOffset));
+        if (modulated(of(ear).shift)) {
+            p.sc(of(ear).shift)
+                .set_value(synth::shift_slider(ear, sine[at(ear)], value(P::ShiftDepth)));
+        }
     }
-    const double sineR = synth::shift_sine_right(s.shiftPhase, value(P::ShiftOffset));
-    if (!is_free(Free::RightShift)) {
-        p.sc(P::RightShift).set_value(synth::shift_right(sineR, value(P::ShiftDepth)));
+    for (Ear ear : kEars) {
+        shift[at(ear)] = synth::shift_offset(ear, sine[at(ear)], value(of(ear).shift), steps.sound);
     }
-    const double shiftL = synth::shift_offset_left(sineL, value(P::LeftShift), steps.sound);
-    const double shiftR = synth::shift_offset_right(sineR, value(P::RightShift), steps.sound);
 
     // The amplitudes' texts follow their sliders' own change events.
     for (int k = P::LeftPartial1; k <= P::RightShift; ++k) {
@@ -70,28 +78,20 @@ void SynthTick::Timer1_Timer() {
     // The phases come from the texts, not from the phase sliders: a typed number the
     // slider refuses still counts. A text that is no number leaves that partial at phase 0,
     // shift included.
-    std::array<double, 4> phaseL{}, phaseR{};
-    for (int k = 0; k < 4; ++k) {
-        if (auto v = numbers::parse_number(p.tx(params::kLeft.phases[k]).text())) {
-            phaseL[k] = synth::phase_left(shiftL, *v);
+    std::array<synth::EarWave, 2> wave;
+    for (Ear ear : kEars) {
+        std::array<double, 4> phases{};
+        std::array<int, 4> partials{};
+        for (std::size_t k = 0; k < 4; ++k) {
+            if (auto v = numbers::parse_number(p.tx(of(ear).phases[k]).text()))
+                phases[k] = synth::phase(ear, shift[at(ear)], *v);
+            partials[k] = value(of(ear).partials[k]);
         }
+        wave[at(ear)] =
+            synth::ear_wave(ear, partials, amplitude[at(ear)], steps, phases, NTable_, drawn);
     }
-    for (int k = 0; k < 4; ++k) {
-        if (auto v = numbers::parse_number(p.tx(params::kRight.phases[k]).text())) {
-            phaseR[k] = synth::phase_right(shiftR, *v);
-        }
-    }
-    const synth::Rates rates = synth::playback_rates(value(P::Tune), value(P::Diff),
-                                                     value(P::DiffSync), value(P::AmSpeed));
-
-    auto partials = [&](const params::Ear& ear) {
-        return std::array<int, 4>{value(ear.partials[0]), value(ear.partials[1]),
-                                  value(ear.partials[2]), value(ear.partials[3])};
-    };
-    const synth::EarWave left =
-        synth::ear_wave(partials(params::kLeft), ampL, steps, phaseL, -1.0, NTable_, drawn);
-    const synth::EarWave right =
-        synth::ear_wave(partials(params::kRight), ampR, steps, phaseR, 1.0, NTable_, drawn);
+    const synth::EarWave& left = wave[0];
+    const synth::EarWave& right = wave[1];
     for (int i = 0; i < synth::kSamples; ++i) {
         if (drawn) {
             const float x = static_cast<float>(i);
@@ -106,6 +106,9 @@ void SynthTick::Timer1_Timer() {
         synth::store_byte(s.leftBytes[static_cast<std::size_t>(i)], left.sound[i]);
         synth::store_byte(s.rightBytes[static_cast<std::size_t>(i)], right.sound[i]);
     }
+
+    const synth::Rates rates = synth::playback_rates(value(P::Tune), value(P::Diff),
+                                                     value(P::DiffSync), value(P::AmSpeed));
 
     // A call the tone output refuses, or a buffer that does not exist, leaves that setting
     // as it was; the next call is made all the same.

@@ -47,12 +47,23 @@ float next_switch_tick(float switchTick) {
     return wrapped(static_cast<float>(switchTick + 1.0));
 }
 
-long am_left(int base, int depth, double amPhase) {
-    return static_cast<long>(round_half_even(base + depth * std::sin(amPhase)));
+// Each ear's formula as the left ear's with the sign turned for the right; turning a sign
+// and subtracting an offset of 0 are exact, so both give the very numbers they always did.
+namespace {
+
+double mirrored(Ear ear, double x) {
+    return ear == Ear::Left ? x : -x;
 }
 
-long am_right(int base, int depth, double amPhase, int offset) {
-    return static_cast<long>(round_half_even(base - depth * std::sin(amPhase - offset / 32.0)));
+double lag(Ear ear, int offset) {
+    return ear == Ear::Left ? 0.0 : offset / 32.0;
+}
+
+}  // namespace
+
+long am(Ear ear, int base, int depth, double amPhase, int offset) {
+    return static_cast<long>(
+        round_half_even(base + mirrored(ear, depth * std::sin(amPhase - lag(ear, offset)))));
 }
 
 SwitchedOff switched_off(float switchTick, int speed, int offset, int left_on, int right_on) {
@@ -64,39 +75,22 @@ SwitchedOff switched_off(float switchTick, int speed, int offset, int left_on, i
             std::sin(clock - shift) > right_on / 100.0 * 2 - 1};
 }
 
-double shift_sine_left(double shiftPhase) {
-    return std::sin(shiftPhase);
+double shift_sine(Ear ear, double shiftPhase, int offset) {
+    return std::sin(shiftPhase - lag(ear, offset));
 }
 
-double shift_sine_right(double shiftPhase, int offset) {
-    return std::sin(shiftPhase - offset / 32.0);
-}
-
-long shift_left(double sine, int depth) {
-    return static_cast<long>(round_half_even(50 + sine * depth / 2));
-}
-
-long shift_right(double sine, int depth) {
-    return static_cast<long>(round_half_even(50 - sine * depth / 2));
+long shift_slider(Ear ear, double sine, int depth) {
+    return static_cast<long>(round_half_even(50 + mirrored(ear, sine * depth / 2)));
 }
 
 // In 32-bit floats; a zero step would divide by zero, and then the sine stays.
-double shift_offset_left(double sine, int shift, float step) {
-    const float divisor = step * 100.0f;
+double shift_offset(Ear ear, double sine, int shift, float step) {
+    const float divisor = step * (ear == Ear::Left ? 100.0f : -100.0f);
     return divisor != 0.0f ? static_cast<float>(shift) / divisor : sine;
 }
 
-double shift_offset_right(double sine, int shift, float step) {
-    const float divisor = step * -100.0f;
-    return divisor != 0.0f ? static_cast<float>(shift) / divisor : sine;
-}
-
-double phase_left(double shift_offset, double text_value) {
-    return shift_offset - text_value / kPhaseScale;
-}
-
-double phase_right(double shift_offset, double text_value) {
-    return shift_offset + text_value / kPhaseScale;
+double phase(Ear ear, double shift_offset, double text_value) {
+    return shift_offset + mirrored(ear, -(text_value / kPhaseScale));
 }
 
 Rates playback_rates(int tune, int diff, int diffSync, int amSpeed) {
@@ -120,9 +114,9 @@ std::int32_t pan(int pan_value) {
 // The terms are 32-bit floats added in double in ascending partial order, and the sum is
 // scaled by the ear's amplitude. A term whose amplitude is 0 adds exactly 0 and a silenced
 // ear is 0 throughout, so their sines are skipped; that changes no value.
-EarWave ear_wave(const std::array<int, 4>& partials, int amplitude, AngleSteps steps,
-                 const std::array<double, 4>& phases, double sign, const NTableArray& NTable,
-                 bool with_view) {
+EarWave ear_wave(Ear ear, const std::array<int, 4>& partials, int amplitude, AngleSteps steps,
+                 const std::array<double, 4>& phases, const NTableArray& NTable, bool with_view) {
+    const double sign = ear == Ear::Left ? -1.0 : 1.0;
     std::array<double, kSamples> sound{}, view{}, sines;
     for (int k = 0; k < 4 && amplitude != 0; ++k) {
         const int amp = partials[k];

@@ -19,6 +19,10 @@ inline constexpr int kRest = 127;
 // Frequency ratios of the four sine partials of each ear to its fundamental.
 inline constexpr std::array<double, 4> kPartialRatio = {1, 1.333, 1.666, 1.999};
 
+// The two ears. The right ear mirrors the left: where the left adds, the right subtracts,
+// and the right ear's modulators lag behind by their offset.
+enum class Ear { Left, Right };
+
 // The primary buffer's volume in hundredths of a decibel for " Vol": -10000 (silence) at
 // 0, then -990 upwards.
 std::int32_t master_level(int vol);
@@ -37,9 +41,8 @@ float next_am_phase(float amPhase, int amSpeed);
 float next_shift_phase(float shiftPhase, int shiftSpeed, int amSpeed, int shiftSync);
 float next_switch_tick(float switchTick);
 
-// Where the AM modulator puts the ears' amplitudes, rounded; the slider may refuse it.
-long am_left(int base, int depth, double amPhase);
-long am_right(int base, int depth, double amPhase, int offset);
+// Where the AM modulator puts an ear's amplitude, rounded; the slider may refuse it.
+long am(Ear ear, int base, int depth, double amPhase, int offset);
 
 // Whether each ear is switched off on this tick.
 struct SwitchedOff {
@@ -48,19 +51,15 @@ struct SwitchedOff {
 };
 SwitchedOff switched_off(float switchTick, int speed, int offset, int left_on, int right_on);
 
-// The shift modulator's sines and where it puts the shift sliders, rounded.
-double shift_sine_left(double shiftPhase);
-double shift_sine_right(double shiftPhase, int offset);
-long shift_left(double sine, int depth);
-long shift_right(double sine, int depth);
+// The shift modulator's sine for an ear, and where it puts the ear's shift slider, rounded.
+double shift_sine(Ear ear, double shiftPhase, int offset);
+long shift_slider(Ear ear, double sine, int depth);
 // An ear's waveform shift: its shift slider's value over the angle step, or with no step
 // (Freq at 0) the modulator's sine as it stands.
-double shift_offset_left(double sine, int shift, float step);
-double shift_offset_right(double sine, int shift, float step);
+double shift_offset(Ear ear, double sine, int shift, float step);
 
 // A partial's phase from the number in its phase text and the ear's shift.
-double phase_left(double shift_offset, double text_value);
-double phase_right(double shift_offset, double text_value);
+double phase(Ear ear, double shift_offset, double text_value);
 
 // Playback rates in samples per second: the left ear's, and the right ear's before it is
 // rounded (" Diff" lower, plus "DiffSync" percent of the AM speed).
@@ -82,11 +81,10 @@ struct EarWave {
     std::array<float, kSamples> sound;
     std::array<float, kSamples> view;
 };
-// `sign` is -1 for the left ear, which subtracts its phases in the sound and adds them in
-// the view, and +1 for the right ear, which does the opposite. Without `with_view` the
-// view is left at 0.
-EarWave ear_wave(const std::array<int, 4>& partials, int amplitude, AngleSteps steps,
-                 const std::array<double, 4>& phases, double sign, const NTableArray& NTable,
+// The left ear subtracts its phases in the sound and adds them in the view; the right ear
+// does the opposite. Without `with_view` the view is left at 0.
+EarWave ear_wave(Ear ear, const std::array<int, 4>& partials, int amplitude, AngleSteps steps,
+                 const std::array<double, 4>& phases, const NTableArray& NTable,
                  bool with_view = true);
 
 // The colour of a view's point for a value: green, shading towards yellow.
