@@ -4,16 +4,8 @@
 # at a short one, as a share of one core. Wake-ups, not the synthesis, set the cost.
 # Usage: bench/player-cpu.sh [BUILD_FOLDER] [SECONDS]
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-build=$(cd "${1:-$root/build}" && pwd)
+. "$(dirname "$0")/bench-lib.sh" "$@"
 seconds=${2:-60}
-if [ "${QUORVANE_BENCH_INSIDE:-}" != 1 ]; then
-    export QUORVANE_BENCH_INSIDE=1
-    exec "$root/tests/e2e/with-null-sink.sh" "$0" "$build" "$seconds"
-fi
-export QUORVANE_LAYOUT=$build/tests/e2e/layout.sh
-# shellcheck source=/dev/null
-. "$root/tests/e2e/e2e-lib.sh"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 beat=(LeftPartial1=100 RightPartial1=100 Pan=0 Vol=100 Diff=100)

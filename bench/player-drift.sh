@@ -5,16 +5,8 @@
 # what is left is the card's own clock against the machine's, and the device's latency.
 # Usage: bench/player-drift.sh [BUILD_FOLDER] [SECONDS]
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-build=$(cd "${1:-$root/build}" && pwd)
+. "$(dirname "$0")/bench-lib.sh" "$@"
 seconds=${2:-600}
-if [ "${QUORVANE_BENCH_INSIDE:-}" != 1 ]; then
-    export QUORVANE_BENCH_INSIDE=1
-    exec "$root/tests/e2e/with-null-sink.sh" "$0" "$build" "$seconds"
-fi
-export QUORVANE_LAYOUT=$build/tests/e2e/layout.sh
-# shellcheck source=/dev/null
-. "$root/tests/e2e/e2e-lib.sh"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 beat=(LeftPartial1=100 RightPartial1=100 Pan=0 Vol=100 Diff=100)

@@ -6,17 +6,8 @@
 # all four waveform views on every tick. Prints each as a share of one core.
 # Usage: bench/window-cpu.sh [BUILD_FOLDER] [SECONDS]
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-build=$(cd "${1:-$root/build}" && pwd)
+. "$(dirname "$0")/bench-lib.sh" --display "$@"
 seconds=${2:-60}
-if [ "${QUORVANE_BENCH_INSIDE:-}" != 1 ]; then
-    export QUORVANE_BENCH_INSIDE=1
-    exec "$root/tests/e2e/with-null-sink.sh" xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" \
-        "$0" "$build" "$seconds"
-fi
-export QUORVANE_LAYOUT=$build/tests/e2e/layout.sh
-# shellcheck source=/dev/null
-. "$root/tests/e2e/e2e-lib.sh"
 work=$(mktemp -d)
 pid=
 trap 'kill "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
