@@ -4,6 +4,7 @@
 # at a short one, as a share of one core. Wake-ups, not the synthesis, set the cost.
 # Usage: bench/player-cpu.sh [BUILD_FOLDER] [SECONDS]
 set -euo pipefail
+# shellcheck source=bench/bench-lib.sh
 . "$(dirname "$0")/bench-lib.sh" "$@"
 seconds=${2:-60}
 work=$(mktemp -d)

@@ -5,6 +5,7 @@
 # what is left is the card's own clock against the machine's, and the device's latency.
 # Usage: bench/player-drift.sh [BUILD_FOLDER] [SECONDS]
 set -euo pipefail
+# shellcheck source=bench/bench-lib.sh
 . "$(dirname "$0")/bench-lib.sh" "$@"
 seconds=${2:-600}
 work=$(mktemp -d)

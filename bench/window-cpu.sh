@@ -6,6 +6,7 @@
 # all four waveform views on every tick. Prints each as a share of one core.
 # Usage: bench/window-cpu.sh [BUILD_FOLDER] [SECONDS]
 set -euo pipefail
+# shellcheck source=bench/bench-lib.sh
 . "$(dirname "$0")/bench-lib.sh" --display "$@"
 seconds=${2:-60}
 work=$(mktemp -d)
