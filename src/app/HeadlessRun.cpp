@@ -62,9 +62,9 @@ HeadlessRun::HeadlessRun(RunOptions options)
     device_ = backend.get();
     tone_ = std::make_unique<modSynth_DX7>(std::move(backend));
     form_ = std::make_unique<MainForm>(clock_, *tone_, folder_);
-    form_->timeline.on_jump = [this] {
+    form_->timeline.join_jumps([this] {
         if (session_ && form_->sessionPlayer.running()) announce(form_->sessionPlayer.position());
-    };
+    });
 }
 
 HeadlessRun::~HeadlessRun() = default;

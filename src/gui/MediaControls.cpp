@@ -34,9 +34,9 @@ MediaControls::MediaControls(MainForm& form, QWidget& window)
             break;
         }
     }
-    form.timeline.on_jump = [this] {
+    jumps_ = form.timeline.join_jumps([this] {
         if (!service_.isEmpty()) emit seeked(position());
-    };
+    });
     follow_track();
     announced_ = player_properties();
 }
@@ -51,7 +51,7 @@ void MediaControls::follow_track() {
 }
 
 MediaControls::~MediaControls() {
-    form.timeline.on_jump = nullptr;
+    form.timeline.leave_jumps(jumps_);
     if (!service_.isEmpty()) QDBusConnection::sessionBus().unregisterService(service_);
 }
 

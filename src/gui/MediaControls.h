@@ -47,6 +47,7 @@ private:
     QVariantMap announced_;
     int track_ = 0;
     QString title_;
+    int jumps_ = 0;  // its place among those told of the time line's jumps
 };
 
 // org.mpris.MediaPlayer2: the program itself.

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <functional>
+#include <utility>
+#include <vector>
 
 namespace qv {
 
@@ -21,10 +23,17 @@ public:
     // Stop, a jump to a key's second, a session's next setup.
     void set_playtime(float seconds) {
         playtime_ = seconds;
-        if (on_jump) on_jump();
+        for (const auto& [id, listener] : jump_listeners_) listener();
     }
-    // Told when the play time jumps rather than runs on (the desktop's media controls).
-    std::function<void()> on_jump;
+    // Who is told when the play time jumps rather than runs on (the desktop's media
+    // controls, a headless run): each stays until it leaves with the number it was given.
+    int join_jumps(std::function<void()> listener) {
+        jump_listeners_.emplace_back(++last_listener_, std::move(listener));
+        return last_listener_;
+    }
+    void leave_jumps(int id) {
+        std::erase_if(jump_listeners_, [id](const auto& entry) { return entry.first == id; });
+    }
     // The play time met the keyframe at list position `i` exactly.
     void met_key(int i) {
         prevkeyidx_ = static_cast<float>(i - 1);
@@ -37,6 +46,8 @@ private:
     float prevkeyidx_ = 0;
     float curkeyidx_ = 0;
     float nextkeyidx_ = 0;
+    std::vector<std::pair<int, std::function<void()>>> jump_listeners_;
+    int last_listener_ = 0;
 };
 
 }  // namespace qv

@@ -182,10 +182,15 @@ TEST_F(InterpolationTest, ShiftOutputsFollowTheirOwnSwitchesAmplitudeOutputsAlwa
 using TransportTest = testing::FormFixture;
 
 // Prev Key at the start goes to the first key: the segment there is 0, 0, 0.
+// Every jump is told to each who joined (the media controls and a run both do).
 TEST_F(TransportTest, NextAndPrevKeyWalkTheKeysAndFallToZeroPastTheEnds) {
     for (auto [second, value] : {std::pair{40, 3}, {5, 1}, {12, 2}}) key_at(second, value);
+    int told[2] = {};
+    const int first = form.timeline.join_jumps([&] { ++told[0]; });
+    form.timeline.join_jumps([&] { ++told[1]; });
     std::string walk;
     for (char press : std::string("pnnnnnnnppp")) {
+        if (press == 'n' && told[1] == 5) form.timeline.leave_jumps(first);
         (press == 'n' ? form.nextkey : form.prevkey).click();
         const int second = form.time.value();
         walk += std::to_string(second) + (second ? "=" + text(kPlain) : "") + " ";
@@ -193,6 +198,8 @@ TEST_F(TransportTest, NextAndPrevKeyWalkTheKeysAndFallToZeroPastTheEnds) {
         EXPECT_EQ(form.Text2.text(), std::to_string(second));
     }
     EXPECT_EQ(walk, "5=1 12=2 40=3 0 0 0 0 0 12=2 5=1 0 ");
+    EXPECT_EQ(told[0], 5);
+    EXPECT_EQ(told[1], 11);
 }
 
 TEST_F(TransportTest, CursorStepsMoveOnlyTheCursorAndPlayContinuesFromThePlayTime) {
