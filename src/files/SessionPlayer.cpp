@@ -12,11 +12,10 @@ void SessionPlayer::execute_Click() {
     if (p_.List1.list_count() - 1 <= 0) return;
     sessionflag_ = 1;
     sessionpos_ = 0;
-    p_.play.set_enabled(false);
+    p_.transport.hand_to_session();
     loadsession();
     p_.List1.set_list_index(0);
     p_.keys.checkkey();
-    p_.Timer1.set_enabled(true);
 }
 
 void SessionPlayer::loadsession() {
@@ -25,7 +24,7 @@ void SessionPlayer::loadsession() {
     p_.setups.loadsetup_or_empty(name);
     p_.time.set_value(0);
     p_.timeline.set_playtime(0);
-    p_.Timer2.set_enabled(true);
+    p_.transport.run();
 }
 
 void SessionPlayer::keys_ended() {
@@ -56,7 +55,7 @@ void SessionPlayer::advance() {
         loadsession();
     } else {
         p_.time.set_value(0);
-        p_.Timer2.set_enabled(false);
+        p_.transport.halt();
         sessionflag_ = 0;
     }
     p_.timeline.set_playtime(0);

@@ -1,13 +1,12 @@
 #pragma once
 
-#include "controls/Button.h"
 #include "controls/ListBox.h"
 #include "controls/ScrollBar.h"
 #include "controls/TextBox.h"
-#include "controls/Timer.h"
 #include "files/SetupFile.h"
 #include "timeline/KeyframeStore.h"
 #include "timeline/Timeline.h"
+#include "timeline/Transport.h"
 
 namespace qv {
 
@@ -20,9 +19,7 @@ public:
         ListBox& List1;
         TextBox& Text1;
         ScrollBar& time;
-        Button& play;
-        Timer& Timer1;
-        Timer& Timer2;
+        Transport& transport;
         Timeline& timeline;
         SetupFile& setups;
         KeyframeStore& keys;

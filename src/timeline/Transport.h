@@ -44,6 +44,14 @@ public:
 
     // Whether the time line moves (Play or Run Sess, until Pause, Stop or its end).
     bool running() const { return p_.Timer2.enabled(); }
+    // A session's own moves: the time line runs on from where it stands, or holds; and
+    // while a session runs, Play is held off and the synthesis ticks.
+    void run() { p_.Timer2.set_enabled(true); }
+    void halt() { p_.Timer2.set_enabled(false); }
+    void hand_to_session() {
+        p_.play.set_enabled(false);
+        p_.Timer1.set_enabled(true);
+    }
     // Where a setup played from 0 s is done, in milliseconds: one tick after its last key,
     // or at the stop at 600 s. None for a setup without a key after 0 s: its time line
     // runs on to the stop with nothing left to change.
