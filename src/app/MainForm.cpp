@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "app/PanelCoupling.h"
+
 namespace qv {
 
 namespace {
@@ -152,6 +154,7 @@ MainForm::MainForm(Clock& clock, modSynth_DX7& tone_output, std::filesystem::pat
     place(about, {2880, 2760, 4215, 2535});
     about.set_visible(false);
 
+    couple(panel);
     Timer1.on_tick = [this] { Timer1_Timer(); };
     Timer3.on_tick = [this] { Timer3_Timer(); };
     wire_timeline_and_files();

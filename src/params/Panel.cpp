@@ -10,13 +10,12 @@ Panel::Panel() {
     using params::kParams;
     for (int k = 0; k < params::kCount; ++k) {
         const params::Param& p = kParams[static_cast<std::size_t>(k)];
-        bool vertical = k < params::kVerticalCount;
+        const bool vertical = k < params::kVerticalCount;
         auto bar = std::make_unique<ScrollBar>(
             vertical ? ScrollBar::Orientation::Vertical : ScrollBar::Orientation::Horizontal, p.min,
             p.max, p.value);
         bar->rect = p.bar;
         bar->set_visible(p.visible);
-        bar->on_change = [this, k, vertical] { vertical ? sc_Change(k) : hsc_Change(k); };
         bars_[static_cast<std::size_t>(k)] = std::move(bar);
 
         auto text = std::make_unique<TextBox>(std::string(p.initial));
@@ -25,7 +24,6 @@ Panel::Panel() {
         text->back_color = p.tint;
         text->tooltip = p.tooltip;
         text->set_visible(p.visible);
-        text->on_change = [this, k] { tx_Change(k); };
         texts_[static_cast<std::size_t>(k)] = std::move(text);
     }
     for (int i = 0; i < params::kSwitchCount; ++i) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/PanelCoupling.h"
 #include "params/Numbers.h"
 #include "params/Panel.h"
 
@@ -119,6 +120,7 @@ TEST(Coupling, TypedTextsMoveTheirSliderAndTheLoopStopsByItself) {
     };
     for (const Case& c : cases) {
         Panel panel;
+        couple(panel);
         ASSERT_TRUE(panel.bar(c.k).set_value(c.before));
         panel.tx(c.k).set_text(c.typed);
         EXPECT_EQ(panel.bar(c.k).value(), c.slider) << c.k << " '" << c.typed << "'";
@@ -128,6 +130,7 @@ TEST(Coupling, TypedTextsMoveTheirSliderAndTheLoopStopsByItself) {
 
 TEST(Coupling, SliderWritesItsTextAndModulatedSlidersFollowOnlyAtExactlyOne) {
     Panel panel;
+    couple(panel);
     panel.hsc(P::SwitchOffset).set_value(7);
     EXPECT_EQ(panel.tx(P::SwitchOffset).text(), "7");
     // Each switch frees its own slider; greyed is not checked for the coupling.
