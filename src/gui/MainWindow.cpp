@@ -21,6 +21,7 @@
 
 #include "gui/Accessibility.h"
 #include "gui/Colors.h"
+#include "gui/FocusFrame.h"
 #include "gui/PictureView.h"
 #include "gui/Skin.h"
 #include "gui/SliderBar.h"
@@ -362,6 +363,7 @@ MainWindow::MainWindow(MainForm& form, QWidget* parent)
         if (previous && next) setTabOrder(previous, next);
         if (next) previous = next;
     }
+    new FocusFrame(this);
     if (auto* about = dynamic_cast<PictureView*>(control_widget(QStringLiteral("about")))) {
         about->set_picture(skin::splash());
     }
