@@ -28,6 +28,7 @@
 #include "Guide.h"
 #include "gui/Accessibility.h"
 #include "gui/Colors.h"
+#include "gui/FocusFrame.h"
 #include "gui/PictureView.h"
 #include "gui/Skin.h"
 #include "gui/SliderBar.h"
@@ -402,6 +403,7 @@ MainWindow::MainWindow(MainForm& form, QWidget* parent)
         if (previous && next) setTabOrder(previous, next);
         if (next) previous = next;
     }
+    new FocusFrame(this);
     if (auto* about = dynamic_cast<PictureView*>(control_widget(QStringLiteral("about")))) {
         about->set_picture(skin::splash());
     }

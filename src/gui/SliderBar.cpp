@@ -5,7 +5,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPixmapCache>
-#include <QStyleOptionFocusRect>
+#include <QStyleOption>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cstdlib>
@@ -193,12 +193,6 @@ void SliderBar::paintEvent(QPaintEvent* event) {
     } else {
         QPainter(this).drawPixmap(0, 0, look());
     }
-    if (!hasFocus()) return;
-    QPainter p(this);
-    QStyleOptionFocusRect focus;
-    focus.initFrom(this);
-    focus.rect = rect();
-    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &p, this);
 }
 
 }  // namespace qv

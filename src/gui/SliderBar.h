@@ -33,7 +33,6 @@ protected:
     // The arrow keys move the thumb the way they point (Qt's scroll bar turns left and
     // right around); Home and End go to the lowest and highest value.
     void keyPressEvent(QKeyEvent* event) override;
-    // Qt's style draws no focus on a scroll bar; keyboard users must see where Tab went.
     void paintEvent(QPaintEvent* event) override;
     void sliderChange(SliderChange change) override;
     void resizeEvent(QResizeEvent* event) override;

@@ -1,6 +1,6 @@
 // The window at the desktop's scale (QT_SCALE_FACTOR, 1.5 and 2 in the test run) and under
-// a dark palette: every caption fits its control and every text can be read. Screenshots of
-// both go to the folder named by LOOKS_OUTPUT.
+// a dark palette: every caption fits its control, every text can be read and the focus can
+// be seen on every control. Screenshots of both go to the folder named by LOOKS_OUTPUT.
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -24,6 +24,27 @@ class LooksTest : public QObject {
         qInfo("screenshot: %s", qPrintable(file));
     }
 
+    // Each control given the keyboard by Tab shows a frame: at the middle of each side, as the
+    // screen shows it, one of its lines stands 3:1 from what lies just outside, one from inside.
+    static void focus_frames_stand_out(OpenWindow& w) {
+        for (QWidget* c : w.window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (c->focusPolicy() == Qt::NoFocus || !c->isVisible() || !c->isEnabled()) continue;
+            c->setFocus(Qt::TabFocusReason);
+            const QImage shot = w.window->grab().toImage().scaled(w.window->size());
+            const QRect g = c->geometry();
+            for (auto [edge, out] : {std::pair{QPoint(g.left(), g.center().y()), QPoint(-1, 0)},
+                                     {QPoint(g.right(), g.center().y()), QPoint(1, 0)},
+                                     {QPoint(g.center().x(), g.top()), QPoint(0, -1)},
+                                     {QPoint(g.center().x(), g.bottom()), QPoint(0, 1)}}) {
+                const QColor outer = shot.pixelColor(edge + out), inner = shot.pixelColor(edge);
+                for (const QColor& beside :
+                     {shot.pixelColor(edge + 2 * out), shot.pixelColor(edge - out)})
+                    QVERIFY2(std::max(contrast(outer, beside), contrast(inner, beside)) >= 3,
+                             qPrintable(c->objectName()));
+            }
+        }
+    }
+
 private slots:
     void captions_fit_their_controls() {
         OpenWindow w;
@@ -43,6 +64,7 @@ private slots:
             QVERIFY2(c->fontMetrics().horizontalAdvance(text) <= room,
                      qPrintable(c->objectName() + ": " + text));
         }
+        focus_frames_stand_out(w);
         shoot(w, QStringLiteral("scaled"));
     }
 
@@ -74,6 +96,7 @@ private slots:
         // A light box keeps its dark text; one named green keeps its green on black.
         QCOMPARE(w.widget("Text2")->palette().color(QPalette::Text), QColor(Qt::black));
         QCOMPARE(w.widget("Text3")->palette().color(QPalette::Base), QColor(Qt::black));
+        focus_frames_stand_out(w);
         shoot(w, QStringLiteral("dark"));
     }
 };
