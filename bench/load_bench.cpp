@@ -61,6 +61,9 @@ void BM_LoadIntoTheWindow(benchmark::State& state) {
         qv::MainForm form(clock, tone, folder());
         form.Form_Load();
         qv::MainWindow window(form);
+        // Shown: a window out of sight leaves its widgets until it is seen.
+        window.show();
+        QApplication::processEvents();
         load(form);
         QApplication::processEvents();
     }
