@@ -7,6 +7,7 @@
 #include <cmath>
 #include <vector>
 
+#include "app/PanelCoupling.h"
 #include "audio/modSynth_DX7.h"
 #include "controls/PictureBox.h"
 #include "params/Panel.h"
@@ -24,15 +25,14 @@ struct Engine {
     std::array<PictureBox, 4> views{PictureBox{180, 255}, PictureBox{180, 255},
                                     PictureBox{180, 255}, PictureBox{180, 255}};
     modSynth_DX7 tone;
-    NTableArray NTable{};
-    EngineState state;
-    SynthTick tick{panel, {views[0], views[1], views[2], views[3]}, tone, NTable, state};
+    SynthTick tick{panel, {views[0], views[1], views[2], views[3]}, tone};
 
     // Every partial of both ears sounding and both modulators moving, so that no sine is
     // skipped and the modulated sliders and their texts change on every tick.
     Engine() {
+        couple(panel);
         tone.InitSynth(0);
-        BuildNTable(NTable);
+        tick.build_angles();
         int n = 0;
         for (const params::Ear& ear : {params::kLeft, params::kRight}) {
             for (int i = 0; i < 4; ++i, ++n) {
@@ -52,8 +52,8 @@ void BM_Tick(benchmark::State& s) {
     Engine engine;
     for (auto _ : s) {
         engine.tick.Timer1_Timer();
-        benchmark::DoNotOptimize(engine.state.leftBytes);
-        benchmark::DoNotOptimize(engine.state.rightBytes);
+        benchmark::DoNotOptimize(engine.tick.state().leftBytes);
+        benchmark::DoNotOptimize(engine.tick.state().rightBytes);
     }
 }
 BENCHMARK(BM_Tick);

@@ -69,7 +69,7 @@ MainForm::MainForm(Clock& clock, modSynth_DX7& tone_output, std::filesystem::pat
                  .timeline = timeline,
                  .keys = keyframes,
                  .reopen_sound = [this] { reopen_sound(); },
-                 .reset_modulator_phases = [this] { engine.amPhase = engine.shiftPhase = 0; },
+                 .reset_modulator_phases = [this] { synth_.reset_modulator_phases(); },
                  .in_session = [this] { return sessionPlayer.running(); }}),
       setupFile({.Text1 = Text1,
                  .File1 = File1,
@@ -93,7 +93,7 @@ MainForm::MainForm(Clock& clock, modSynth_DX7& tone_output, std::filesystem::pat
                      .timeline = timeline,
                      .setups = setupFile,
                      .keys = keyframes}),
-      synth_(panel, {WF1PB, WF2PB, WF3PB, WF4PB}, tone_output, NTable, engine),
+      synth_(panel, {WF1PB, WF2PB, WF3PB, WF4PB}, tone_output),
       directory_(std::move(directory)) {
     place(sh[0], {120, 120, 7575, 3615});
     place(sh[1], {120, 3840, 3015, 3015});
@@ -165,7 +165,7 @@ MainForm::MainForm(Clock& clock, modSynth_DX7& tone_output, std::filesystem::pat
 
 bool MainForm::Form_Load() {
     if (!toneOutput.InitSynth(hWnd)) return false;
-    BuildNTable(NTable);
+    synth_.build_angles();
     Timer1.set_interval(25);
     Timer2.set_interval(100);
     for (int i = 0; i < 2; ++i) {
@@ -189,7 +189,7 @@ void MainForm::reopen_sound() {
         report("The sound device could not be opened (" + toneOutput.failure() +
                "). The time line goes on without sound; press Play to try again.");
     }
-    BuildNTable(NTable);
+    synth_.build_angles();
     for (int i = 0; i < 2; ++i) {
         if (SoundBuffer* buffer = toneOutput.channelBuffer(i)) buffer->Play();
     }

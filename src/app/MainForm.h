@@ -77,7 +77,6 @@ public:
 
     Clock& clock;
     modSynth_DX7& toneOutput;
-    WindowHandle hWnd = 0;
 
     // Timers first: when two are due at once, Timer1 ticks before Timer2.
     Timer Timer1;
@@ -119,14 +118,20 @@ public:
     ListBox List2;
     PictureBox about;
 
-    NTableArray NTable{};
-    // The modulator phases and the switching count, kept between synthesis ticks.
-    EngineState engine;
+    // The synthesis state, kept by the tick; tests that must set the modulator phases use
+    // the seam.
+    const EngineState& engine() const { return synth_.state(); }
+    EngineState& engine_for_tests() { return synth_.state_for_tests(); }
 
     // Keyframes, transport, setup files and sessions: the subsystems working on the
     // controls above, each with the state it owns.
     Timeline timeline;
-    Interpolation interpolation;
+
+private:
+    WindowHandle hWnd = 0;
+    Interpolation interpolation;  // asked by the keyframes only
+
+public:
     KeyframeStore keyframes;
     Transport transport;
     SetupFile setupFile;

@@ -8,13 +8,12 @@
 
 namespace qv {
 
-SynthTick::SynthTick(Panel& panel, Views views, modSynth_DX7& toneOutput, const NTableArray& NTable,
-                     EngineState& state)
-    : panel_(panel), views_(views), toneOutput_(toneOutput), NTable_(NTable), state_(state) {}
+SynthTick::SynthTick(Panel& panel, Views views, modSynth_DX7& toneOutput)
+    : panel_(panel), views_(views), toneOutput_(toneOutput) {}
 
 void SynthTick::Timer1_Timer() {
     Panel& p = panel_;
-    EngineState& s = state_;
+    EngineState& s = engine;
     auto value = [&p](int k) { return static_cast<int>(p.bar(k).value()); };
 
     // The views are drawn anew on every tick; while nobody sees them they are left alone.
@@ -88,7 +87,7 @@ void SynthTick::Timer1_Timer() {
             partials[k] = value(of(ear).partials[k]);
         }
         wave[at(ear)] =
-            synth::ear_wave(ear, partials, amplitude[at(ear)], steps, phases, NTable_, drawn);
+            synth::ear_wave(ear, partials, amplitude[at(ear)], steps, phases, NTable, drawn);
     }
     const synth::EarWave& left = wave[0];
     const synth::EarWave& right = wave[1];

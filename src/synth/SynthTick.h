@@ -30,19 +30,26 @@ public:
         PictureBox& WF4PB;  // right ear, one turn of the fundamental
     };
 
-    SynthTick(Panel& panel, Views views, modSynth_DX7& toneOutput, const NTableArray& NTable,
-              EngineState& state);
+    SynthTick(Panel& panel, Views views, modSynth_DX7& toneOutput);
     SynthTick(const SynthTick&) = delete;
     SynthTick& operator=(const SynthTick&) = delete;
 
     void Timer1_Timer();
+    // Start-up and Play build the angle table afresh.
+    void build_angles() { BuildNTable(NTable); }
+    // Stop: the AM and shift modulators start again from phase 0.
+    void reset_modulator_phases() { engine.amPhase = engine.shiftPhase = 0; }
+    const EngineState& state() const { return engine; }
+    // For tests that must start the modulators at a given phase; nothing else writes here.
+    EngineState& state_for_tests() { return engine; }
 
 private:
     Panel& panel_;
     Views views_;
     modSynth_DX7& toneOutput_;
-    const NTableArray& NTable_;
-    EngineState& state_;
+    NTableArray NTable{};
+    // The modulator phases, the switching count and the sample bytes, kept between ticks.
+    EngineState engine;
 };
 
 }  // namespace qv

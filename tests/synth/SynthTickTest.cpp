@@ -33,8 +33,8 @@ protected:
     }
     void type(P::Id k, const char* text) { form.panel.tx(k).set_text(text); }
     CheckBox& ck(Free::Id i) { return form.panel.ck(i); }
-    const SampleArray& left() { return form.engine.leftBytes; }
-    const SampleArray& right() { return form.engine.rightBytes; }
+    const SampleArray& left() { return form.engine_for_tests().leftBytes; }
+    const SampleArray& right() { return form.engine_for_tests().rightBytes; }
     // The value a view plotted at sample index i (points sit at v + 127).
     static float plotted(const PictureBox& view, int i) { return view.ops().at(i).y1 - 127.0f; }
     // Both AM outputs held at full amplitude and both shift sliders under the user's hand.
@@ -99,24 +99,24 @@ TEST_F(TickTest, EveryTickWritesTheValueTextsAndGoesOnWithoutSoundObjects) {
 // range leaves the last accepted one.
 TEST_F(TickTest, AmMovesTheEarsAgainstEachOtherWithinTheirRange) {
     set({{P::AmDepth, 50}});  // base 50, speed 0
-    form.engine.amPhase = static_cast<float>(std::numbers::pi / 2);
+    form.engine_for_tests().amPhase = static_cast<float>(std::numbers::pi / 2);
     tick();
     EXPECT_EQ((std::vector{slider(P::LeftAmp), slider(P::RightAmp)}), (std::vector<int>{100, 0}));
     EXPECT_EQ(text(P::RightAmp), "0");
 
-    form.engine.amPhase = 0;
+    form.engine_for_tests().amPhase = 0;
     set({{P::AmBase, 80}, {P::AmSpeed, 100}});  // one radian per tick
     // round(80 + 50 sin(n)) for n = 1..12 is 122 125 87 42 32 66 113 129 101 53 30 53.
     for (int want : {100, 100, 87, 42, 32, 66, 66, 66, 66, 53, 30, 53}) {
         tick();
-        EXPECT_EQ(slider(P::LeftAmp), want) << "amPhase " << form.engine.amPhase;
+        EXPECT_EQ(slider(P::LeftAmp), want) << "amPhase " << form.engine_for_tests().amPhase;
     }
 }
 
 // Each phase starts again at 0 on the tick that would take it above 9000, not at 9000;
 // the stored 32-bit phase is compared: 8999.7 + 0.3 lands on exactly 9000 there.
 TEST_F(TickTest, PhasesWrapOnlyWhenTheyExceed9000) {
-    EngineState& e = form.engine;
+    EngineState& e = form.engine_for_tests();
     set({{P::AmSpeed, 100}, {P::ShiftSpeed, 100}});
     e.amPhase = e.shiftPhase = e.switchTick = 8999;
     for (float want : {9000, 0, 1}) {
@@ -153,13 +153,13 @@ TEST_F(TickTest, AnyCheckedOrGreyedBoxLeavesItsSliderToTheUser) {
 TEST_F(TickTest, ShiftMovesBothSlidersAgainstEachOtherFromAPhaseRoundedOncePerTick) {
     set({{P::ShiftSpeed, 30}, {P::ShiftDepth, 60}, {P::ShiftOffset, 16}});
     tick(4);
-    EXPECT_FLOAT_EQ(form.engine.shiftPhase, 1.2f);
+    EXPECT_FLOAT_EQ(form.engine_for_tests().shiftPhase, 1.2f);
     EXPECT_EQ((std::vector{slider(P::LeftShift), slider(P::RightShift)}),
               (std::vector<int>{78, 31}));
-    form.engine.shiftPhase = 0;
+    form.engine_for_tests().shiftPhase = 0;
     set({{P::ShiftSpeed, 1}, {P::AmSpeed, 1}, {P::ShiftSync, 50}});
     tick(1000);
-    EXPECT_EQ(form.engine.shiftPhase, 15.0001364f);
+    EXPECT_EQ(form.engine_for_tests().shiftPhase, 15.0001364f);
 }
 
 // An ear is off while its switching sine lies strictly above its on-time threshold; the
@@ -185,7 +185,7 @@ TEST_F(TickTest, ChannelSwitchingSilencesAnEarWhileItsSineLiesAboveItsOnTime) {
     set({{P::LeftOn, 100}, {P::RightOn, 100}, {P::SwitchSpeed, 100}, {P::SwitchOffset, 77}});
     EXPECT_EQ(off_after(10), ",,,,,,,,,,");
     set({{P::SwitchOffset, 0}, {P::LeftOn, 50}});  // the left ear off while sin(switchTick) > 0
-    form.engine.switchTick = 0;
+    form.engine_for_tests().switchTick = 0;
     EXPECT_EQ(off_after(10), "L,L,L,,,,L,L,L,,");
     // +0.5 radians for the left ear, -0.5 for the right
     set({{P::SwitchSpeed, 0}, {P::RightOn, 50}, {P::SwitchOffset, 30}});
@@ -318,7 +318,7 @@ TEST_F(TickTest, ZeroStepKeepsTheModulatorSinesAsOffsets) {
     set({{P::Freq, 0}, {P::LeftPartial1, 100}, {P::RightPartial1, 100}, {P::ShiftOffset, 16}});
     ck(Free::LeftShift).set_value(0);
     ck(Free::RightShift).set_value(0);
-    form.engine.shiftPhase = 1.0f;  // speeds 0: the phase stays
+    form.engine_for_tests().shiftPhase = 1.0f;  // speeds 0: the phase stays
     tick();
     EXPECT_EQ(std::pair(left(), right()), std::pair(filled(102), filled(142)));
 }

@@ -235,9 +235,9 @@ TEST_F(TransportTest, PlayTwiceKeepsTheTimeRunningPauseHoldsAndStopReturnsToTheK
     ticks(20);
     EXPECT_EQ(shown(), "3 '3' 3.9999983 44");
     EXPECT_TRUE(form.Timer1.enabled());
-    form.engine.amPhase = form.engine.shiftPhase = 5;
+    form.engine_for_tests().amPhase = form.engine_for_tests().shiftPhase = 5;
     form.stop.click();
-    EXPECT_EQ(form.engine.amPhase + form.engine.shiftPhase, 0.0f);
+    EXPECT_EQ(form.engine_for_tests().amPhase + form.engine_for_tests().shiftPhase, 0.0f);
     ticks(10);
     EXPECT_EQ(shown(), "0 '0' 0 25");
 }
