@@ -55,11 +55,11 @@ void play_regular(const std::string& entry, unsigned char where) {
     const int other = second < 300 ? key_entry::kLastSecond : 0;
     const std::string partner = mirrored(entry, other);
     FUZZ_CHECK(key_entry::is_regular(partner));
-    form.keyframes.add_key(entry);
-    form.keyframes.add_key(partner);
+    form.keyframes_for_tests().add_key(entry);
+    form.keyframes_for_tests().add_key(partner);
 
-    form.timeline.set_playtime(static_cast<float>(second));
-    form.keyframes.checkkey();
+    form.timeline_for_tests().set_playtime(static_cast<float>(second));
+    form.keyframes_for_tests().checkkey();
     FUZZ_CHECK(key_entry::build(second, form.panel) == entry);
 
     // Between the two keys every value lies on the line from one to the other, cut down to
@@ -68,12 +68,12 @@ void play_regular(const std::string& entry, unsigned char where) {
     const int first = std::min(second, other), last = std::max(second, other);
     const std::string& low = first == second ? entry : partner;
     const std::string& high = first == second ? partner : entry;
-    form.timeline.set_playtime(static_cast<float>(first));
-    form.keyframes.checkkey();
-    form.timeline.set_playtime(
+    form.timeline_for_tests().set_playtime(static_cast<float>(first));
+    form.keyframes_for_tests().checkkey();
+    form.timeline_for_tests().set_playtime(
         static_cast<float>(first + (last - first) * (where % 100 + 0.5) / 101.0));
-    form.keyframes.checkkey();
-    const double along = (form.timeline.playtime() - first) / static_cast<double>(last - first);
+    form.keyframes_for_tests().checkkey();
+    const double along = (form.timeline().playtime() - first) / static_cast<double>(last - first);
     for (int k = 0; k < params::kCount; ++k) {
         const auto v = numbers::parse_number(form.panel.tx(k).text(), '.');
         const double a = key_entry::field_of(low, k), b = key_entry::field_of(high, k);

@@ -55,13 +55,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // that more sessions are tried.
     form.Timer1.set_enabled(false);
     f.clock.advance(1500);
-    if (form.sessionPlayer.running()) {
-        const long at = form.sessionPlayer.position();
+    if (form.sessionPlayer().running()) {
+        const long at = form.sessionPlayer().position();
         FUZZ_CHECK(at >= 0 && at < form.List1.list_count());
         FUZZ_CHECK(form.Text1.text() == form.List1.list(at));
         FUZZ_CHECK(!form.play.enabled());
     } else {
-        FUZZ_CHECK(!form.sessionPlayer.running());
+        FUZZ_CHECK(!form.sessionPlayer().running());
     }
     return 0;
 }

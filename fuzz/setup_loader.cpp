@@ -40,6 +40,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     form.stop.click();
     form.play.click();
     f.clock.advance(500);
-    FUZZ_CHECK(form.timeline.playtime() > 0.45f && form.timeline.playtime() < 0.55f);
+    FUZZ_CHECK(form.timeline().playtime() > 0.45f && form.timeline().playtime() < 0.55f);
     return 0;
 }

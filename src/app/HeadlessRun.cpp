@@ -62,8 +62,9 @@ HeadlessRun::HeadlessRun(RunOptions options)
     device_ = backend.get();
     tone_ = std::make_unique<modSynth_DX7>(std::move(backend));
     form_ = std::make_unique<MainForm>(clock_, *tone_, folder_);
-    form_->timeline.join_jumps([this] {
-        if (session_ && form_->sessionPlayer.running()) announce(form_->sessionPlayer.position());
+    form_->join_jumps([this] {
+        if (session_ && form_->sessionPlayer().running())
+            announce(form_->sessionPlayer().position());
     });
 }
 
@@ -82,7 +83,7 @@ int HeadlessRun::start(std::string& error) {
     for (PictureBox* view : {&form_->WF1PB, &form_->WF2PB, &form_->WF3PB, &form_->WF4PB})
         view->watched = false;
     if (!form_->Form_Load()) return fail(1, "the offline sound output could not be opened");
-    if (auto unreadable = session_ ? form_->sessionList.open(name_) : form_->setupFile.open(name_))
+    if (auto unreadable = session_ ? form_->open_session(name_) : form_->open_setup(name_))
         return fail(1, "cannot read " + options_.input.string() + ": " + *unreadable);
 
     const long long rate = options_.rate;
@@ -94,7 +95,7 @@ int HeadlessRun::start(std::string& error) {
     }
     if (session_ && form_->List1.list_count() < 2)
         return fail(2, "the session " + name_ + " holds fewer than two setups: it would not start");
-    setup_end_ms_ = session_ ? std::nullopt : form_->transport.end_ms();
+    setup_end_ms_ = session_ ? std::nullopt : form_->transport().end_ms();
     if (!session_ && !setup_end_ms_ && !options_.duration && !options_.stop_after) {
         return fail(2, "the setup " + name_ +
                            " has no keyframe after 0 s and so no length of its own: give "
@@ -137,7 +138,7 @@ void HeadlessRun::begin_turn() {
     session_over_ = false;
     if (session_) {
         form_->execute.click();
-        if (!form_->sessionPlayer.running()) session_over_ = true;
+        if (!form_->sessionPlayer().running()) session_over_ = true;
     } else {
         form_->play.click();
         announce(0);
@@ -202,7 +203,7 @@ long HeadlessRun::generate(float* out, long frames) {
         } else if (due) {
             clock_.run_next(*due);
             if (on_tick) on_tick(generated_);
-            if (session_ && !session_over_ && !form_->sessionPlayer.running()) session_ended();
+            if (session_ && !session_over_ && !form_->sessionPlayer().running()) session_ended();
         } else {
             end_ = generated_;  // nothing ticks any more
         }

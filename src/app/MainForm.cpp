@@ -52,47 +52,47 @@ MainForm::MainForm(Clock& clock, modSynth_DX7& tone_output, std::filesystem::pat
       delkey("Delete Key"),
       List2(true),
       about(279, 170),
-      interpolation({.panel = panel, .List2 = List2, .timeline = timeline}),
-      keyframes({.panel = panel,
-                 .time = time,
-                 .List2 = List2,
-                 .Picture1 = Picture1,
-                 .timeline = timeline,
-                 .interpolation = interpolation,
-                 .report = reporter()}),
-      transport({.time = time,
-                 .Text2 = Text2,
-                 .play = play,
-                 .Timer1 = Timer1,
-                 .Timer2 = Timer2,
-                 .List2 = List2,
-                 .timeline = timeline,
-                 .keys = keyframes,
-                 .reopen_sound = [this] { reopen_sound(); },
-                 .reset_modulator_phases = [this] { synth_.reset_modulator_phases(); },
-                 .in_session = [this] { return sessionPlayer.running(); }}),
-      setupFile({.Text1 = Text1,
-                 .File1 = File1,
-                 .List2 = List2,
-                 .keys = keyframes,
-                 .directory = directory_,
-                 .report = reporter()}),
-      sessionList({.List1 = List1,
-                   .File1 = File1,
-                   .File2 = File2,
-                   .Text1 = Text1,
-                   .Text3 = Text3,
-                   .setups = setupFile,
-                   .keys = keyframes,
-                   .directory = directory_,
-                   .report = reporter()}),
-      sessionPlayer({.List1 = List1,
-                     .Text1 = Text1,
-                     .time = time,
-                     .transport = transport,
-                     .timeline = timeline,
-                     .setups = setupFile,
-                     .keys = keyframes}),
+      interpolation_({.panel = panel, .List2 = List2, .timeline = timeline_}),
+      keyframes_({.panel = panel,
+                  .time = time,
+                  .List2 = List2,
+                  .Picture1 = Picture1,
+                  .timeline = timeline_,
+                  .interpolation = interpolation_,
+                  .report = reporter()}),
+      transport_({.time = time,
+                  .Text2 = Text2,
+                  .play = play,
+                  .Timer1 = Timer1,
+                  .Timer2 = Timer2,
+                  .List2 = List2,
+                  .timeline = timeline_,
+                  .keys = keyframes_,
+                  .reopen_sound = [this] { reopen_sound(); },
+                  .reset_modulator_phases = [this] { synth_.reset_modulator_phases(); },
+                  .in_session = [this] { return sessionPlayer_.running(); }}),
+      setupFile_({.Text1 = Text1,
+                  .File1 = File1,
+                  .List2 = List2,
+                  .keys = keyframes_,
+                  .directory = directory_,
+                  .report = reporter()}),
+      sessionList_({.List1 = List1,
+                    .File1 = File1,
+                    .File2 = File2,
+                    .Text1 = Text1,
+                    .Text3 = Text3,
+                    .setups = setupFile_,
+                    .keys = keyframes_,
+                    .directory = directory_,
+                    .report = reporter()}),
+      sessionPlayer_({.List1 = List1,
+                      .Text1 = Text1,
+                      .time = time,
+                      .transport = transport_,
+                      .timeline = timeline_,
+                      .setups = setupFile_,
+                      .keys = keyframes_}),
       synth_(panel, {WF1PB, WF2PB, WF3PB, WF4PB}, tone_output),
       directory_(std::move(directory)) {
     place(sh[0], {120, 120, 7575, 3615});
@@ -196,28 +196,28 @@ void MainForm::reopen_sound() {
 }
 
 void MainForm::wire_timeline_and_files() {
-    setkey.on_click = [this] { keyframes.setkey_Click(); };
-    delkey.on_click = [this] { keyframes.delkey_Click(); };
-    time.on_change = [this] { transport.time_Change(); };
-    oneback.on_click = [this] { transport.oneback_Click(); };
-    oneforward.on_click = [this] { transport.oneforward_Click(); };
-    prevkey.on_click = [this] { transport.prevkey_Click(); };
-    nextkey.on_click = [this] { transport.nextkey_Click(); };
-    play.on_click = [this] { transport.play_Click(); };
-    pause.on_click = [this] { transport.pause_Click(); };
-    stop.on_click = [this] { transport.stop_Click(); };
-    Timer2.on_tick = [this] { transport.Timer2_Timer(); };
-    interpolation.on_keys_ended = [this] { sessionPlayer.keys_ended(); };
+    setkey.on_click = [this] { keyframes_.setkey_Click(); };
+    delkey.on_click = [this] { keyframes_.delkey_Click(); };
+    time.on_change = [this] { transport_.time_Change(); };
+    oneback.on_click = [this] { transport_.oneback_Click(); };
+    oneforward.on_click = [this] { transport_.oneforward_Click(); };
+    prevkey.on_click = [this] { transport_.prevkey_Click(); };
+    nextkey.on_click = [this] { transport_.nextkey_Click(); };
+    play.on_click = [this] { transport_.play_Click(); };
+    pause.on_click = [this] { transport_.pause_Click(); };
+    stop.on_click = [this] { transport_.stop_Click(); };
+    Timer2.on_tick = [this] { transport_.Timer2_Timer(); };
+    interpolation_.on_keys_ended = [this] { sessionPlayer_.keys_ended(); };
 
-    save.on_click = [this] { setupFile.save_Click(); };
-    File1.on_dbl_click = [this] { setupFile.File1_DblClick(); };
-    addtolist.on_click = [this] { sessionList.addtolist_Click(); };
-    delfromlist.on_click = [this] { sessionList.delfromlist_Click(); };
-    clrlist.on_click = [this] { sessionList.clrlist_Click(); };
-    saveses.on_click = [this] { sessionList.saveses_Click(); };
-    File2.on_dbl_click = [this] { sessionList.File2_DblClick(); };
-    List1.on_dbl_click = [this] { sessionList.List1_DblClick(); };
-    execute.on_click = [this] { sessionPlayer.execute_Click(); };
+    save.on_click = [this] { setupFile_.save_Click(); };
+    File1.on_dbl_click = [this] { setupFile_.File1_DblClick(); };
+    addtolist.on_click = [this] { sessionList_.addtolist_Click(); };
+    delfromlist.on_click = [this] { sessionList_.delfromlist_Click(); };
+    clrlist.on_click = [this] { sessionList_.clrlist_Click(); };
+    saveses.on_click = [this] { sessionList_.saveses_Click(); };
+    File2.on_dbl_click = [this] { sessionList_.File2_DblClick(); };
+    List1.on_dbl_click = [this] { sessionList_.List1_DblClick(); };
+    execute.on_click = [this] { sessionPlayer_.execute_Click(); };
 }
 
 void MainForm::Timer3_Timer() {

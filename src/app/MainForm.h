@@ -3,6 +3,7 @@
 #include <array>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "audio/modSynth_DX7.h"
@@ -66,7 +67,7 @@ public:
     // Whether someone may be listening: the tone is audible (the master volume above
     // silence: it sounds whether or not the transport plays) or the time line runs. The
     // window keeps the desktop from suspending meanwhile.
-    bool keeps_awake() const { return transport.running() || panel.sc(P::Vol).value() > 0; }
+    bool keeps_awake() const { return transport_.running() || panel.sc(P::Vol).value() > 0; }
 
     // Calls visit(control, name, index) for every control of the window, from the bottom
     // of the stacking order to the top (frames and titles under everything, the splash
@@ -123,20 +124,25 @@ public:
     const EngineState& engine() const { return synth_.state(); }
     EngineState& engine_for_tests() { return synth_.state_for_tests(); }
 
-    // Keyframes, transport, setup files and sessions: the subsystems working on the
-    // controls above, each with the state it owns.
-    Timeline timeline;
-
-private:
-    WindowHandle hWnd = 0;
-    Interpolation interpolation;  // asked by the keyframes only
-
-public:
-    KeyframeStore keyframes;
-    Transport transport;
-    SetupFile setupFile;
-    SessionList sessionList;
-    SessionPlayer sessionPlayer;
+    // What the adapters and the headless run see of the subsystems: where the time line
+    // stands and who hears of its jumps, whether it runs and where its keys end, whether a
+    // session plays and which entry; a setup or session file opened by name as the file
+    // lists do (an error text when it cannot be read).
+    const Timeline& timeline() const { return timeline_; }
+    const Transport& transport() const { return transport_; }
+    const SessionPlayer& sessionPlayer() const { return sessionPlayer_; }
+    int join_jumps(std::function<void()> listener) {
+        return timeline_.join_jumps(std::move(listener));
+    }
+    void leave_jumps(int id) { timeline_.leave_jumps(id); }
+    std::optional<std::string> open_setup(const std::string& name) { return setupFile_.open(name); }
+    std::optional<std::string> open_session(const std::string& name) {
+        return sessionList_.open(name);
+    }
+    // Seams for tests that place keys and the play time straight, past what the controls
+    // let a user enter.
+    KeyframeStore& keyframes_for_tests() { return keyframes_; }
+    Timeline& timeline_for_tests() { return timeline_; }
 
 private:
     void Timer1_Timer();
@@ -149,6 +155,15 @@ private:
         return [this](const std::string& message) { report(message); };
     }
 
+    WindowHandle hWnd = 0;
+    // The subsystems working on the controls above, each with the state it owns.
+    Timeline timeline_;
+    Interpolation interpolation_;  // asked by the keyframes only
+    KeyframeStore keyframes_;
+    Transport transport_;
+    SetupFile setupFile_;
+    SessionList sessionList_;
+    SessionPlayer sessionPlayer_;
     SynthTick synth_;
 
     std::filesystem::path directory_;

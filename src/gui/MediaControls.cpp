@@ -34,7 +34,7 @@ MediaControls::MediaControls(MainForm& form, QWidget& window)
             break;
         }
     }
-    jumps_ = form.timeline.join_jumps([this] {
+    jumps_ = form.join_jumps([this] {
         if (!service_.isEmpty()) emit seeked(position());
     });
     follow_track();
@@ -42,8 +42,8 @@ MediaControls::MediaControls(MainForm& form, QWidget& window)
 }
 
 void MediaControls::follow_track() {
-    const QString title = QString::fromStdString(form.sessionPlayer.running() ? form.Text3.text()
-                                                                              : form.Text1.text());
+    const QString title = QString::fromStdString(
+        form.sessionPlayer().running() ? form.Text3.text() : form.Text1.text());
     if (title != title_) {
         title_ = title;
         ++track_;
@@ -51,13 +51,13 @@ void MediaControls::follow_track() {
 }
 
 MediaControls::~MediaControls() {
-    form.timeline.leave_jumps(jumps_);
+    form.leave_jumps(jumps_);
     if (!service_.isEmpty()) QDBusConnection::sessionBus().unregisterService(service_);
 }
 
 QString MediaControls::playback_status() const {
-    if (form.transport.running()) return QStringLiteral("Playing");
-    return form.timeline.playtime() > 0 ? QStringLiteral("Paused") : QStringLiteral("Stopped");
+    if (form.transport().running()) return QStringLiteral("Playing");
+    return form.timeline().playtime() > 0 ? QStringLiteral("Paused") : QStringLiteral("Stopped");
 }
 
 QVariantMap MediaControls::metadata() const {
@@ -66,8 +66,8 @@ QVariantMap MediaControls::metadata() const {
         QDBusObjectPath(QStringLiteral("/org/quorvane/Quorvane/Track/%1").arg(track_)));
     data[QStringLiteral("xesam:title")] = title_;
     // A setup plays to just after its last key; a session's length shows only as it plays.
-    const std::optional<std::int64_t> end = form.transport.end_ms();
-    if (!form.sessionPlayer.running() && end) {
+    const std::optional<std::int64_t> end = form.transport().end_ms();
+    if (!form.sessionPlayer().running() && end) {
         data[QStringLiteral("mpris:length")] = static_cast<qlonglong>(*end * 1000);
     }
     return data;
@@ -75,7 +75,7 @@ QVariantMap MediaControls::metadata() const {
 
 qlonglong MediaControls::position() const {
     return static_cast<qlonglong>(
-        std::llround(static_cast<double>(form.timeline.playtime()) * kMicroseconds));
+        std::llround(static_cast<double>(form.timeline().playtime()) * kMicroseconds));
 }
 
 QVariantMap MediaControls::player_properties() const {
@@ -131,7 +131,7 @@ void MediaPlayer::set_volume(double volume) {
 }
 
 void MediaPlayer::PlayPause() {
-    if (controls_.form.transport.running()) {
+    if (controls_.form.transport().running()) {
         Pause();
     } else {
         Play();

@@ -118,22 +118,22 @@ private slots:
             w.window->media_controls()->service().startsWith("org.mpris.MediaPlayer2.quorvane"));
         QCOMPARE(status(w), QStringLiteral("Stopped"));
         press(w, "Play");
-        QVERIFY(w.form.transport.running());
+        QVERIFY(w.form.transport().running());
         QCOMPARE(status(w), QStringLiteral("Playing"));
         w.clock.advance(1500);
         press(w, "Pause");
-        QVERIFY(!w.form.transport.running());
+        QVERIFY(!w.form.transport().running());
         QCOMPARE(status(w), QStringLiteral("Paused"));
         press(w, "PlayPause");
-        QVERIFY(w.form.transport.running());
+        QVERIFY(w.form.transport().running());
         press(w, "Stop");
         QCOMPARE(status(w), QStringLiteral("Stopped"));
-        QCOMPARE(w.form.timeline.playtime(), 0.0f);
+        QCOMPARE(w.form.timeline().playtime(), 0.0f);
 
         // A disabled button is not pressed, and the desktop is told it cannot be.
         w.form.play.set_enabled(false);
         press(w, "Play");
-        QVERIFY(!w.form.transport.running());
+        QVERIFY(!w.form.transport().running());
         QVERIFY(send(w, {QStringLiteral("org.freedesktop.DBus.Properties.Get"),
                          QStringLiteral("string:org.mpris.MediaPlayer2.Player"),
                          QStringLiteral("string:CanPlay")})

@@ -122,7 +122,7 @@ TEST_F(SessionTest, OneEntryDoesNotStartEqualEntriesPlayAgainARestartBeginsAtThe
     ticks(51);
     EXPECT_EQ(where(), "B.qrv #1 0 '0' 0 50 run session held");
     ticks(51);
-    EXPECT_FALSE(form.sessionPlayer.running());
+    EXPECT_FALSE(form.sessionPlayer().running());
     form.execute.click();
     EXPECT_EQ(where(), "B.qrv #0 0 '0' 0 50 run session held");
 }

@@ -76,9 +76,9 @@ protected:
     std::string shown() {
         std::ostringstream s;
         s << std::setprecision(8) << form.time.value() << " '" << form.Text2.text() << "' "
-          << form.timeline.playtime() << " " << text(kPlain)
+          << form.timeline().playtime() << " " << text(kPlain)
           << (form.Timer2.enabled() ? " run" : "")
-          << (form.sessionPlayer.running() ? " session" : "")
+          << (form.sessionPlayer().running() ? " session" : "")
           << (form.play.enabled() ? "" : " held");
         return s.str();
     }

@@ -74,8 +74,8 @@ TEST_F(KeyframeStoreTest, MarkersShowKeysInBlackAndDeleteErasesThem) {
 
 TEST_F(KeyframeStoreTest, HitLoadsTextsBeforeSwitchesAndRecordsTheSegment) {
     auto segment = [&] {
-        return std::vector<float>(
-            {form.timeline.prevkeyidx(), form.timeline.curkeyidx(), form.timeline.nextkeyidx()});
+        return std::vector<float>({form.timeline().prevkeyidx(), form.timeline().curkeyidx(),
+                                   form.timeline().nextkeyidx()});
     };
     for (int k = 0; k < params::kCount; ++k) form.panel.tx(k).set_text("10");
     form.panel.ck(Free::LeftAmp).set_value(1);  // checked only for the stored key
@@ -186,15 +186,15 @@ using TransportTest = testing::FormFixture;
 TEST_F(TransportTest, NextAndPrevKeyWalkTheKeysAndFallToZeroPastTheEnds) {
     for (auto [second, value] : {std::pair{40, 3}, {5, 1}, {12, 2}}) key_at(second, value);
     int told[2] = {};
-    const int first = form.timeline.join_jumps([&] { ++told[0]; });
-    form.timeline.join_jumps([&] { ++told[1]; });
+    const int first = form.join_jumps([&] { ++told[0]; });
+    form.join_jumps([&] { ++told[1]; });
     std::string walk;
     for (char press : std::string("pnnnnnnnppp")) {
-        if (press == 'n' && told[1] == 5) form.timeline.leave_jumps(first);
+        if (press == 'n' && told[1] == 5) form.leave_jumps(first);
         (press == 'n' ? form.nextkey : form.prevkey).click();
         const int second = form.time.value();
         walk += std::to_string(second) + (second ? "=" + text(kPlain) : "") + " ";
-        EXPECT_EQ(form.timeline.playtime(), float(second));
+        EXPECT_EQ(form.timeline().playtime(), float(second));
         EXPECT_EQ(form.Text2.text(), std::to_string(second));
     }
     EXPECT_EQ(walk, "5=1 12=2 40=3 0 0 0 0 0 12=2 5=1 0 ");
