@@ -15,13 +15,14 @@ namespace qv::test {
 
 inline constexpr double kOutputRate = 48000.0;
 
-// `turns` whole turns of a sine of `amplitude` (in bytes) over the 179 played samples.
-inline SampleArray sine_loop(int turns, double amplitude = 100.0) {
+// `turns` whole turns of a sine of `amplitude` (in bytes) over the 179 played samples, and
+// as many `overtone` turns at the same amplitude where given.
+inline SampleArray sine_loop(int turns, double amplitude = 100.0, int overtone = 0) {
     SampleArray bytes{};
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const double phase =
-            2.0 * std::numbers::pi * turns * static_cast<double>(i) / kChannelBufferBytes;
-        bytes[i] = static_cast<std::uint8_t>(std::lround(127.0 + amplitude * std::sin(phase)));
+        const double a = 2.0 * std::numbers::pi * static_cast<double>(i) / kChannelBufferBytes;
+        bytes[i] = static_cast<std::uint8_t>(std::lround(
+            127.0 + amplitude * (std::sin(turns * a) + (overtone ? std::sin(overtone * a) : 0))));
     }
     return bytes;
 }
@@ -73,10 +74,6 @@ inline double rms(const std::vector<float>& x) {
 
 inline double db(double ratio) {
     return 20.0 * std::log10(ratio);
-}
-
-inline bool all_zero(const std::vector<float>& x) {
-    return std::all_of(x.begin(), x.end(), [](float v) { return v == 0.0f; });
 }
 
 // Frequency from the rising zero crossings, each placed between its two samples.
