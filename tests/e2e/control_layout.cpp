@@ -19,32 +19,28 @@ int main() {
         "rect=(\n");
     form.for_each_control([](Control& control, std::string_view name, int index) {
         std::string key(name);
-        if (name == "sc" || name == "hsc" || name == "tx") {
+        if (name == "sc" || name == "hsc" || name == "tx")
             key += "." + std::string(params::param(index).code);
-        } else if (name == "ck") {
+        else if (name == "ck")
             key += "." + std::string(params::kSwitches[static_cast<std::size_t>(index)].code);
-        } else if (index >= 0) {
+        else if (index >= 0)
             key += "." + std::to_string(index);
-        }
         const Rect& r = control.rect;
         std::printf("    [%s]=\"%d %d %d %d\"\n", key.c_str(), r.left, r.top, r.width, r.height);
     });
     std::printf("    [form]=\"0 0 %d %d\"\n)\ndeclare -A default=(\n", MainForm::kClientWidth,
                 MainForm::kClientHeight);
-    for (const params::Param& p : params::kParams) {
+    for (const params::Param& p : params::kParams)
         std::printf("    [%.*s]=%d\n", static_cast<int>(p.code.size()), p.code.data(), p.value);
-    }
     for (const params::Switch& s : params::kSwitches) {
         std::printf("    [ck.%.*s]=%d\n", static_cast<int>(s.code.size()), s.code.data(),
                     form.panel.ck(s.id).value());
     }
     std::printf(")\nparams=(");
-    for (const params::Param& p : params::kParams) {
+    for (const params::Param& p : params::kParams)
         std::printf(" %.*s", static_cast<int>(p.code.size()), p.code.data());
-    }
     std::printf(")\nswitches=(");
-    for (const params::Switch& s : params::kSwitches) {
+    for (const params::Switch& s : params::kSwitches)
         std::printf(" %.*s", static_cast<int>(s.code.size()), s.code.data());
-    }
     std::printf(")\n");
 }

@@ -24,11 +24,6 @@
 
 namespace {
 
-double median(std::vector<double> v) {
-    std::nth_element(v.begin(), v.begin() + static_cast<long>(v.size() / 2), v.end());
-    return v[v.size() / 2];
-}
-
 // The tone from the periods between rising zero crossings: the mean of those near their
 // median, so that a lost buffer or a rewritten one in the window does not bend it.
 double tone(const std::vector<float>& x, std::size_t begin, std::size_t end, double rate) {
@@ -45,15 +40,14 @@ double tone(const std::vector<float>& x, std::size_t begin, std::size_t end, dou
         }
     }
     if (periods.size() < 5) return 0.0;
-    const double typical = median(periods);
+    std::vector<double> sorted = periods;
+    const auto middle = sorted.begin() + static_cast<long>(sorted.size() / 2);
+    std::nth_element(sorted.begin(), middle, sorted.end());
+    const double typical = *middle;
     double sum = 0.0;
     int count = 0;
-    for (double p : periods) {
-        if (std::abs(p / typical - 1.0) < 0.01) {
-            sum += p;
-            ++count;
-        }
-    }
+    for (double p : periods)
+        if (std::abs(p / typical - 1.0) < 0.01) sum += p, ++count;
     // Most periods must agree, or the window holds a change of tone or noise.
     if (count * 2 < static_cast<int>(periods.size())) return 0.0;
     return rate * count / sum;
@@ -68,9 +62,8 @@ double level_db(const std::vector<float>& x, std::size_t begin, std::size_t end)
 
 double largest_step(const std::vector<float>& x, std::size_t begin, std::size_t end) {
     double most = 0.0;
-    for (std::size_t i = std::max<std::size_t>(begin, 1); i < end; ++i) {
+    for (std::size_t i = std::max<std::size_t>(begin, 1); i < end; ++i)
         most = std::max(most, std::abs(static_cast<double>(x[i]) - x[i - 1]));
-    }
     return most * 32768.0;
 }
 
@@ -108,10 +101,8 @@ std::size_t best_shift(const std::vector<float>& whole, const std::vector<float>
             dot += static_cast<double>(w[i]) * part[i];
             energy += static_cast<double>(w[i]) * w[i];
         }
-        if (dot / std::sqrt(energy) > best_score) {
-            best_score = dot / std::sqrt(energy);
-            best = shift;
-        }
+        const double score = dot / std::sqrt(energy);
+        if (score > best_score) best_score = score, best = shift;
     }
     return best;
 }
@@ -177,20 +168,18 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::vector<float> x(static_cast<std::size_t>(info.frames));
-    for (std::size_t i = 0; i < x.size(); ++i) {
+    for (std::size_t i = 0; i < x.size(); ++i)
         x[i] = frames[i * static_cast<std::size_t>(info.channels) +
                       static_cast<std::size_t>(channel - 1)];
-    }
     const double rate = info.samplerate;
     const auto step = static_cast<std::size_t>(window * rate);
     if (step < 16) {
         std::fprintf(stderr, "window too short\n");
         return 2;
     }
-    for (std::size_t begin = 0; begin + step <= x.size(); begin += step) {
+    for (std::size_t begin = 0; begin + step <= x.size(); begin += step)
         std::printf("%.3f %.3f %.1f %.0f\n", static_cast<double>(begin) / rate,
                     tone(x, begin, begin + step, rate), level_db(x, begin, begin + step),
                     largest_step(x, begin, begin + step));
-    }
     return 0;
 }
