@@ -320,13 +320,12 @@ TEST(CardFeed, PlaysWhatWasPushedWithTheCardsOwnGains) {
     std::vector<float> ramp(2 * 4000), out(2 * 2400);
     for (std::size_t i = 0; i < ramp.size(); ++i) ramp[i] = static_cast<float>(i / 2) / 4000;
     feed.open_fade();
-    std::size_t pushed = 0, played = 0;
-    while (played < 2400) {
+    std::size_t pushed = 0;
+    for (std::size_t played = 0; played < 2400; played += 300) {
         const std::size_t n = std::min(feed.space(), std::size_t(700));
         feed.push(ramp.data() + 2 * pushed, n);
         pushed += n;
         feed.render(out.data() + 2 * played, 300);
-        played += 300;
     }
     EXPECT_EQ(feed.taken(), 2400u);
     EXPECT_NEAR(out[2 * 239], ramp[2 * 239] * 0.5f * 0.5f, 1e-6);  // half way into the fade-in

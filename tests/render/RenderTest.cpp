@@ -98,16 +98,13 @@ TEST_F(Render, TheTraceRecordsWhatTheTickSent) {
     o.trace = dir.path() / "wave.trace";
     ASSERT_EQ(run("wave.qrv", "wave.wav", o).status, 0);
     std::ifstream trace(o.trace);
-    std::string header, first;
-    std::getline(trace, header);
-    std::getline(trace, first);
-    EXPECT_EQ(header,
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(trace, line);) lines.push_back(line);
+    ASSERT_EQ(lines.size(), 1 + 1100u / 30);  // a header, one line per tick in the 1.1 s rendered
+    EXPECT_EQ(lines[0],
               "tick\ttime_ms\tvolume\tfreq_left\tfreq_right\tpan_left\tpan_right\tleft\tright");
     // Play sets the synthesis period to 30 ms: the first tick comes 30 ms after it.
-    EXPECT_EQ(first.substr(0, first.find("\t9a8d7c6b605e")), "1\t30\t-990\t9000\t9000\t0\t0");
-    std::size_t lines = 1;
-    for (std::string line; std::getline(trace, line);) ++lines;
-    EXPECT_EQ(lines, 1100u / 30);  // one line per tick within the 1.1 s rendered
+    EXPECT_EQ(lines[1].substr(0, lines[1].find("\t9a8d7c6b605e")), "1\t30\t-990\t9000\t9000\t0\t0");
 }
 
 // What the renderer refuses of its own: inputs without sound, formats it cannot write.

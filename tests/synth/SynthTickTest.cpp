@@ -41,10 +41,8 @@ protected:
     void hold(int shift_left, int shift_right) {
         for (Free::Id i : {Free::LeftAmp, Free::RightAmp, Free::LeftShift, Free::RightShift})
             ck(i).set_value(1);
-        set({{P::LeftAmp, 100},
-             {P::RightAmp, 100},
-             {P::LeftShift, shift_left},
-             {P::RightShift, shift_right}});
+        set({{P::LeftAmp, 100}, {P::RightAmp, 100}});
+        set({{P::LeftShift, shift_left}, {P::RightShift, shift_right}});
     }
 
     ToneRecorder recorder;
