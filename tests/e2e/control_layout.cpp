@@ -32,10 +32,9 @@ int main() {
                 MainForm::kClientHeight);
     for (const params::Param& p : params::kParams)
         std::printf("    [%.*s]=%d\n", static_cast<int>(p.code.size()), p.code.data(), p.value);
-    for (const params::Switch& s : params::kSwitches) {
+    for (const params::Switch& s : params::kSwitches)
         std::printf("    [ck.%.*s]=%d\n", static_cast<int>(s.code.size()), s.code.data(),
                     form.panel.ck(s.id).value());
-    }
     std::printf(")\nparams=(");
     for (const params::Param& p : params::kParams)
         std::printf(" %.*s", static_cast<int>(p.code.size()), p.code.data());

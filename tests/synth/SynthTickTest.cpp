@@ -96,7 +96,6 @@ TEST_F(TickTest, AmMovesTheEarsAgainstEachOtherWithinTheirRange) {
     form.engine_for_tests().amPhase = static_cast<float>(std::numbers::pi / 2);
     tick();
     EXPECT_EQ((std::vector{slider(P::LeftAmp), slider(P::RightAmp)}), (std::vector<int>{100, 0}));
-    EXPECT_EQ(text(P::RightAmp), "0");
 
     form.engine_for_tests().amPhase = 0;
     set({{P::AmBase, 80}, {P::AmSpeed, 100}});  // one radian per tick
