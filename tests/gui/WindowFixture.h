@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QTemporaryDir>
 #include <QTest>
 #include <QtWidgets>
 #include <fstream>
