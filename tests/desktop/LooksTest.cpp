@@ -1,27 +1,17 @@
 // The window at the desktop's scale (QT_SCALE_FACTOR, 1.5 and 2 in the test run) and under
 // a dark palette: every caption fits its control, every text can be read and the focus can
 // be seen on every control. Screenshots of both go to the folder named by LOOKS_OUTPUT.
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
-#include <QStyleFactory>
-
 #include "../gui/WindowFixture.h"
 #include "gui/Colors.h"
-
-using namespace qv;
 
 class LooksTest : public QObject {
     Q_OBJECT
 
     static void shoot(OpenWindow& w, const QString& name) {
         const QString folder = qEnvironmentVariable("LOOKS_OUTPUT");
-        if (folder.isEmpty()) return;
-        const QString file =
-            folder + "/" + name + "-" + qEnvironmentVariable("QT_SCALE_FACTOR", "1") + ".png";
-        QVERIFY(w.window->grab().save(file));
-        qInfo("screenshot: %s", qPrintable(file));
+        const QString scale = qEnvironmentVariable("QT_SCALE_FACTOR", "1");
+        if (!folder.isEmpty())
+            QVERIFY(w.window->grab().save(QStringLiteral("%1/%2-%3.png").arg(folder, name, scale)));
     }
 
     // Each control given the keyboard by Tab shows a frame: at the middle of each side, as the
@@ -49,17 +39,16 @@ private slots:
     void captions_fit_their_controls() {
         OpenWindow w;
         for (QWidget* c : w.window->findChildren<QWidget*>()) {
-            QString text;
-            int room = c->width();
-            if (auto* button = qobject_cast<QPushButton*>(c)) {
-                text = button->text();
-                room -= 4;  // the button's frame
-            } else if (auto* label = qobject_cast<QLabel*>(c)) {
-                text = label->text();
-            } else if (qobject_cast<QLineEdit*>(c) && c->objectName().startsWith("tx(")) {
-                text = QStringLiteral("100");  // the widest value a parameter shows
-                room -= 2;
-            }
+            // A button's frame takes 4 pixels, a box's 2; "100" is the widest value a parameter
+            // shows.
+            auto* button = qobject_cast<QPushButton*>(c);
+            auto* label = qobject_cast<QLabel*>(c);
+            const bool value = qobject_cast<QLineEdit*>(c) && c->objectName().startsWith("tx(");
+            const QString text = button  ? button->text()
+                                 : label ? label->text()
+                                 : value ? "100"
+                                         : "";
+            const int room = c->width() - (button ? 4 : value ? 2 : 0);
             if (text.isEmpty() || !c->isVisible()) continue;
             QVERIFY2(c->fontMetrics().horizontalAdvance(text) <= room,
                      qPrintable(c->objectName() + ": " + text));
@@ -76,21 +65,19 @@ private slots:
                                    {QPalette::Base, QColor(42, 42, 42)},
                                    {QPalette::Text, QColor(Qt::white)},
                                    {QPalette::Button, QColor(53, 53, 53)},
-                                   {QPalette::ButtonText, QColor(Qt::white)}}) {
+                                   {QPalette::ButtonText, QColor(Qt::white)}})
             dark.setColor(role, color);
-        }
         QApplication::setPalette(dark);
         OpenWindow w;
         for (QWidget* c : w.window->findChildren<QWidget*>()) {
             const QPalette& p = c->palette();
             double ratio = 21;
-            if (qobject_cast<QLabel*>(c)) {
+            if (qobject_cast<QLabel*>(c))
                 ratio = contrast(p.color(QPalette::WindowText), QColor(kSkinShade));
-            } else if (qobject_cast<QLineEdit*>(c) || qobject_cast<QListWidget*>(c)) {
+            else if (qobject_cast<QLineEdit*>(c) || qobject_cast<QListWidget*>(c))
                 ratio = contrast(p.color(QPalette::Text), p.color(QPalette::Base));
-            } else if (qobject_cast<QPushButton*>(c)) {
+            else if (qobject_cast<QPushButton*>(c))
                 ratio = contrast(p.color(QPalette::ButtonText), p.color(QPalette::Button));
-            }
             QVERIFY2(ratio >= 3.0, qPrintable(c->objectName() + QStringLiteral(": %1").arg(ratio)));
         }
         // A light box keeps its dark text; one named green keeps its green on black.
