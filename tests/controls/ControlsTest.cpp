@@ -13,11 +13,9 @@ TEST(Controls, ChangeEventsFireNestedOnRealChangesOnly) {
     ScrollBar bar(ScrollBar::Orientation::Vertical, 0, 50, 15);
     std::vector<int> seen;
     bar.on_change = [&] { seen.push_back(bar.value()); };
-    EXPECT_FALSE(bar.set_value(51) || bar.set_value(-1));
-    EXPECT_TRUE(bar.set_value(15));
-    EXPECT_EQ(seen, std::vector<int>{});
-    EXPECT_TRUE(bar.set_value(49));
-    for (int direction : {+1, +1, -1}) bar.click(direction);  // already at the end: no event
+    // 15 is no change, and at the end a click is none either.
+    EXPECT_TRUE(!bar.set_value(51) && !bar.set_value(-1) && bar.set_value(15) && bar.set_value(49));
+    for (int direction : {+1, +1, -1}) bar.click(direction);
     EXPECT_EQ(seen, (std::vector<int>{49, 50, 49}));
 
     TextBox box("a");
@@ -37,9 +35,7 @@ TEST(Controls, ChangeEventsFireNestedOnRealChangesOnly) {
     Button button("Play");
     int clicks = 0;
     button.on_click = [&] { ++clicks; };
-    button.click();
-    button.set_enabled(false);
-    button.click();
+    for (bool enabled : {true, false}) button.set_enabled(enabled), button.click();
     EXPECT_EQ(clicks, 1);
 }
 
@@ -51,7 +47,6 @@ TEST(ListBox, SortsByCharacterOrderReadsEmptyOutsideAndSelectionFollowsRemovals)
 
     ListBox list(false);
     for (const char* s : {"b", "a", "b"}) list.add_item(s);
-    EXPECT_EQ(list.items(), (Names{"b", "a", "b"}));
     EXPECT_TRUE(list.set_list_index(2) && !list.set_list_index(7));
     list.remove_item(0);
     EXPECT_EQ(list.list_index(), 1);
@@ -84,9 +79,8 @@ TEST(VirtualClock, TicksInTimeOrderAndChangesCountFromNow) {
     Timer fast(clock, true), slow(clock, true), once(clock, true), later(clock, false);
     std::string log;
     auto note = [&](char name) { log += name + std::to_string(clock.now_ms()) + " "; };
-    fast.on_tick = [&] { note('f'); };
-    slow.on_tick = [&] { note('s'); };
-    later.on_tick = [&] { note('l'); };
+    for (auto [timer, name] : {std::pair{&fast, 'f'}, {&slow, 's'}, {&later, 'l'}})
+        timer->on_tick = [&note, name] { note(name); };
     once.on_tick = [&] {
         note('o');
         later.set_interval(35);

@@ -53,7 +53,7 @@ protected:
 
 TEST_F(FileFaultTest, AFileThatCannotBeOpenedChangesNothingAndSaysWhy) {
     for (const char* name : {"a.qrv", "gone.qrv", "locked.qrv", "gone.ses", "locked.ses"})
-        write_file(name, entry(1, 10) + "\r\n");
+        write(name, {entry(1, 10)});
     form.File1.refresh_list();
     form.File2.refresh_list();
     // Listed as files, then some went and others became unreadable.
@@ -62,7 +62,7 @@ TEST_F(FileFaultTest, AFileThatCannotBeOpenedChangesNothingAndSaysWhy) {
     ASSERT_EQ(mkfifo((dir.path() / "pipe.qrv").c_str(), 0644), 0);
     set_mode("locked.qrv", fs::perms::none);
     set_mode("locked.ses", fs::perms::none);
-    write_file("huge.qrv", "");
+    write("huge.qrv", {});
     fs::resize_file(dir.path() / "huge.qrv", 65u << 20);  // sparse: no disk space taken
 
     // Where the name is opened from: the setup list, the session's entries, the session list.
@@ -132,7 +132,7 @@ TEST_F(FileFaultTest, ASaveThatCannotFinishLeavesTheOldFileWhole) {
     reports.clear();
 
     // In a folder without write permission the new file cannot even begin.
-    write_file("keep.ses", "a.qrv\r\n");
+    write("keep.ses", {"a.qrv"});
     set_mode(".", fs::perms::owner_read | fs::perms::owner_exec);
     form.List1.add_item("b.qrv");
     form.Text3.set_text("keep.ses");
@@ -158,7 +158,7 @@ TEST_F(FileFaultTest, ASaveThatCannotFinishLeavesTheOldFileWhole) {
 
     // A link stays a link: the setup goes where it points, with that file's permissions.
     fs::create_directory(dir.path() / "store");
-    write_file("store/real.qrv", "");
+    write("store/real.qrv", {});
     // 0640: a mode that a new temporary file would not get by itself.
     const fs::perms mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
     set_mode("store/real.qrv", mode);

@@ -14,10 +14,9 @@ using Names = std::vector<std::string>;
 class SessionTest : public testing::FormFixture {
 protected:
     void SetUp() override {
-        write_file("A.qrv",
-                   entry(0, 10) + "\r\n" + entry(10, 20) + "\r\n" + entry(30, 40) + "\r\n");
-        write_file("B.qrv", entry(0, 50) + "\r\n" + entry(5, 60) + "\r\n");
-        write_file("E.qrv", "");
+        write("A.qrv", {entry(0, 10), entry(10, 20), entry(30, 40)});
+        write("B.qrv", {entry(0, 50), entry(5, 60)});
+        write("E.qrv", {});
         form.File1.refresh_list();
     }
     void add(int setup_index) {  // -1: nothing selected
@@ -107,7 +106,7 @@ TEST_F(SessionTest, EmptyAndMissingSetupsArePassedInTheSameTickAndSessionsPass60
     ASSERT_EQ(reports.size(), 1u);  // the missing one, once
     EXPECT_NE(reports[0].find("gone.qrv"), std::string::npos) << reports[0];
 
-    write_file("L.qrv", entry(0, 10) + "\r\n" + entry(600, 20) + "\r\n");
+    write("L.qrv", {entry(0, 10), entry(600, 20)});
     run({"L.qrv", "B.qrv"});
     ticks(6001);
     EXPECT_EQ(where(), "B.qrv #1 0 '0' 0 50 run session held");

@@ -54,8 +54,8 @@ protected:
         form.on_report = [this](const std::string& m) { reports.push_back(m); };
         form.Form_Load();
     }
-    // Types `value` into every parameter text, moves the cursor and presses Set Key.
-    // Set Key with every text at `value`, or at the parameter's largest where it is less.
+    // Set Key at `second` with every text at `value`, or at the parameter's largest where it
+    // is less.
     void key_at(int second, int value) {
         for (const params::Param& p : params::kParams)
             form.panel.tx(p.id).set_text(std::to_string(std::min(value, p.max)));
@@ -83,14 +83,10 @@ protected:
         return s.str();
     }
 
-    void write_file(const std::string& name, const std::string& bytes) {
-        std::ofstream(dir.path() / name, std::ios::binary) << bytes;
-    }
     // A file of these lines, each ended with CR LF.
     void write(const std::string& name, const std::vector<std::string>& lines) {
-        std::string bytes;
-        for (const auto& l : lines) bytes += l + "\r\n";
-        write_file(name, bytes);
+        std::ofstream out(dir.path() / name, std::ios::binary);
+        for (const auto& l : lines) out << l << "\r\n";
     }
     std::string read_file(const std::string& name) {
         std::ifstream in(dir.path() / name, std::ios::binary);

@@ -10,14 +10,11 @@ using Names = std::vector<std::string>;
 using KeyframeStoreTest = testing::FormFixture;
 
 TEST_F(KeyframeStoreTest, SetKeyStoresTheCursorSecondTheTextsAndTheSwitchesOncePerSecondInOrder) {
-    form.panel.ck(Free::LeftAmp).set_value(1);
-    form.panel.ck(Free::LeftShift).set_value(1);
-    key_at(7, 50);
-    EXPECT_EQ(form.List2.items(), Names{entry(7, 50, "1010")});
-    form.panel.ck(Free::RightAmp).set_value(2);  // the greyed state is stored as its digit
-    key_at(600, 3);
-    key_at(0, 1);
-    key_at(7, 100);  // replaces the first press
+    // The greyed state is stored as its digit; the second press at 7 replaces the first.
+    for (auto [i, state] : {std::pair{Free::LeftAmp, 1}, {Free::RightAmp, 2}, {Free::LeftShift, 1}})
+        form.panel.ck(i).set_value(state);
+    for (auto [second, value] : {std::pair{7, 50}, {600, 3}, {0, 1}, {7, 100}})
+        key_at(second, value);
     EXPECT_EQ(form.List2.items(),
               (Names{entry(0, 1, "1210"), entry(7, 100, "1210"), entry(600, 3, "1210")}));
     for (int second : {9, 7}) {  // no key at 9: nothing removed
@@ -28,21 +25,20 @@ TEST_F(KeyframeStoreTest, SetKeyStoresTheCursorSecondTheTextsAndTheSwitchesOnceP
 }
 
 // A text that gives no number (an empty one too, as before the first synthesis tick)
-// stores its slider's value and a number rounds halves away from zero; a number outside
+// stores its slider's value and a number rounds halves away from zero (the amplitude's
+// switch is unchecked, so its slider does not take the text); a number outside
 // its parameter's range stores nothing and says which box holds what.
 TEST_F(KeyframeStoreTest, SetKeyStoresOnlyWhatItsParametersTake) {
-    auto field = [&](P::Id k) { return form.List2.list(0).substr(3 + 3 * std::size_t(k), 3); };
+    set({{P::LeftPhase2, 61}});
+    for (auto [k, typed] :
+         {std::pair{P::LeftPhase2, "abc"}, {P::RightAmp, "98.5"}, {P::RightPhase2, " 7 "}})
+        form.panel.tx(k).set_text(typed);
     form.time.set_value(1);
     form.setkey.click();
-    EXPECT_EQ(field(P::Tune) + field(P::LeftAmp) + field(P::LeftOn), "020100100");
-    set({{P::LeftPhase2, 61}});
-    const std::pair<P::Id, const char*> typed[] = {
-        {P::LeftPhase2, "abc"}, {P::LeftPhase4, "99.5"}, {P::RightPhase2, " 7 "}};
-    for (auto [k, text] : typed) form.panel.tx(k).set_text(text);
-    form.setkey.click();
-    std::string fields;
-    for (auto [k, text] : typed) fields += field(k);
-    EXPECT_EQ(fields, "061100007");
+    std::string fields;  // Tune, LeftAmp and LeftOn have empty texts
+    for (P::Id k : {P::Tune, P::LeftAmp, P::LeftOn, P::LeftPhase2, P::RightAmp, P::RightPhase2})
+        fields += form.List2.list(0).substr(3 + 3 * std::size_t(k), 3);
+    EXPECT_EQ(fields, "020100100061099007");
 
     form.time.set_value(2);
     for (std::string text : {"1500", "-3", "101"}) {
@@ -144,36 +140,25 @@ TEST_F(InterpolationTest, NothingIsWrittenBeforeTheFirstHitNorAfterTheLastKeyAnd
     EXPECT_EQ(slider(kPlain), 20);  // the slider refuses -40
 }
 
-TEST_F(InterpolationTest, EqualValuesAreNeverWrittenBetweenKeys) {
-    key_at(0, 40);
-    key_at(10, 40);
-    form.panel.tx(P::RightPhase2).set_text("90");
-    form.setkey.click();  // only RightPhase2 differs between the keys
-    form.play.click();
-    ticks(20);
-    form.panel.tx(kPlain).set_text("77");
-    ticks(30);
-    EXPECT_EQ(text(kPlain), "77");
-    EXPECT_EQ(text(P::RightPhase2), "64");  // 40 + 50 x 4.9999976 / 10, cut down
-}
-
-// Each shift output is interpolated only while its own switch is exactly 1; the amplitude
-// outputs always are.
-TEST_F(InterpolationTest, ShiftOutputsFollowTheirOwnSwitchesAmplitudeOutputsAlways) {
+// A value equal at both keys is never written. Each shift output is interpolated only while
+// its own switch is exactly 1; the amplitude outputs always are.
+TEST_F(InterpolationTest, EqualValuesStayShiftOutputsFollowTheirOwnSwitchesAmplitudeOutputsAlways) {
     for (auto [left, right] : {std::pair{1, 0}, {0, 1}, {2, 2}}) {
         form.panel.ck(Free::LeftShift).set_value(left);
         form.panel.ck(Free::RightShift).set_value(right);
         key_at(0, 0);
         key_at(10, 100);
+        form.panel.tx(kPlain).set_text("0");
+        form.setkey.click();
         form.stop.click();
         form.play.click();
         form.Timer1.set_enabled(false);  // the synthesis tick would rewrite the shift texts
         ticks(1);
-        form.panel.tx(P::LeftShift).set_text("33");
-        form.panel.tx(P::RightShift).set_text("33");
+        for (P::Id k : {P::LeftShift, P::RightShift, kPlain}) form.panel.tx(k).set_text("33");
         ticks(44);
-        EXPECT_EQ(text(P::LeftShift) + text(P::RightShift) + text(P::LeftAmp) + text(P::RightAmp),
-                  std::string(left == 1 ? "44" : "33") + (right == 1 ? "44" : "33") + "4444")
+        EXPECT_EQ(text(P::LeftShift) + text(P::RightShift) + text(P::LeftAmp) + text(P::RightAmp) +
+                      text(kPlain),
+                  std::string(left == 1 ? "44" : "33") + (right == 1 ? "44" : "33") + "444433")
             << left << right;
         form.pause.click();
     }
@@ -202,28 +187,10 @@ TEST_F(TransportTest, NextAndPrevKeyWalkTheKeysAndFallToZeroPastTheEnds) {
     EXPECT_EQ(told[1], 11);
 }
 
-TEST_F(TransportTest, CursorStepsMoveOnlyTheCursorAndPlayContinuesFromThePlayTime) {
-    form.play.click();
-    ticks(100);
-    form.pause.click();
-    for (int i = 0; i < 3; ++i) form.oneforward.click();
-    form.Text2.set_text("42");  // typing here changes nothing
-    form.oneback.click();
-    EXPECT_EQ(shown(), "12 '12' 10.000002 0");
-    form.play.click();
-    ticks(1);
-    EXPECT_EQ(shown(), "10 '10' 10.100002 0 run");
-    form.stop.click();
-    form.oneback.click();
-    EXPECT_EQ(form.time.value(), 0);
-    form.time.set_value(600);
-    form.oneforward.click();
-    EXPECT_EQ(form.time.value(), 600);
-}
-
-// Pause holds the play time while the synthesis goes on; Stop returns to the key at 0 and
-// starts the modulators again.
-TEST_F(TransportTest, PlayTwiceKeepsTheTimeRunningPauseHoldsAndStopReturnsToTheKeyAtZero) {
+// Pause holds the play time while the synthesis goes on; the cursor steps move only the
+// cursor, and Play goes on from the play time. Stop returns to the key at 0 and starts the
+// modulators again.
+TEST_F(TransportTest, PlayTwiceKeepsRunningPauseHoldsStepsMoveTheCursorStopReturnsToZero) {
     key_at(0, 25);
     key_at(10, 75);
     form.play.click();
@@ -235,11 +202,23 @@ TEST_F(TransportTest, PlayTwiceKeepsTheTimeRunningPauseHoldsAndStopReturnsToTheK
     ticks(20);
     EXPECT_EQ(shown(), "3 '3' 3.9999983 44");
     EXPECT_TRUE(form.Timer1.enabled());
+    for (int i = 0; i < 3; ++i) form.oneforward.click();
+    form.Text2.set_text("42");  // typing here changes nothing
+    form.oneback.click();
+    EXPECT_EQ(shown(), "5 '5' 3.9999983 44");
+    form.play.click();
+    ticks(1);
+    EXPECT_EQ(shown(), "4 '4' 4.0999985 45 run");
     form.engine_for_tests().amPhase = form.engine_for_tests().shiftPhase = 5;
     form.stop.click();
     EXPECT_EQ(form.engine_for_tests().amPhase + form.engine_for_tests().shiftPhase, 0.0f);
     ticks(10);
     EXPECT_EQ(shown(), "0 '0' 0 25");
+    form.oneback.click();
+    EXPECT_EQ(form.time.value(), 0);
+    form.time.set_value(600);
+    form.oneforward.click();
+    EXPECT_EQ(form.time.value(), 600);
 }
 
 // The whole time line on the virtual clock: a hit is seen because it loads the stored
