@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <utility>
 
 #include "../audio/ToneTestSupport.h"
 #include "../timeline/FormFixture.h"
@@ -17,47 +18,33 @@ using testing::entry;
 const testing::Values kBeat = {
     {P::LeftPartial1, 100}, {P::RightPartial1, 100}, {P::Pan, 0}, {P::Vol, 100}, {P::Diff, 100}};
 
-struct Stream {
-    std::vector<float> frames;
-    HeadlessRun::SetupStart last{};
-    int starts = 0;
-};
-
-// The whole stream of a run, asked for in blocks of `block` frames.
-Stream stream(RunOptions options, long block = 4096) {
+// The whole stream of a run, asked for in blocks of `block` frames; `told` hears each
+// setup start.
+std::vector<float> stream(const RunOptions& options, long block = 4096,
+                          std::function<void(const HeadlessRun::SetupStart&)> told = {}) {
     HeadlessRun run(options);
-    Stream s;
-    run.on_setup_start = [&s](const HeadlessRun::SetupStart& start) { s.last = start, ++s.starts; };
+    run.on_setup_start = told;
     std::string error;
     EXPECT_EQ(run.start(error), 0) << error;
-    std::vector<float> buffer(2 * static_cast<std::size_t>(block));
+    std::vector<float> buffer(2 * static_cast<std::size_t>(block)), frames;
     while (const long n = run.produce(buffer.data(), block))
-        s.frames.insert(s.frames.end(), buffer.begin(), buffer.begin() + 2 * n);
-    return s;
+        frames.insert(frames.end(), buffer.begin(), buffer.begin() + 2 * n);
+    return frames;
 }
 
-class Run : public testing::FormFixture {
-protected:
-    RunOptions options(const std::string& input) {
-        RunOptions o;
-        o.input = dir.path() / input;
-        return o;
-    }
-};
+class Run : public testing::FormFixture {};
 
 // The player asks for blocks of the card's size, the renderer for its own: both must get
 // the same samples, through loop turns, the sleep timer and a session's held-back end.
 TEST_F(Run, EveryBlockSizeGivesTheSameStream) {
     write("two.qrv", {entry(0, kBeat), entry(1, kBeat, "1010"), entry(2, kBeat)});
     write("s.ses", {"two.qrv", "two.qrv"});
-    RunOptions loop = options("two.qrv"), session = options("s.ses");
-    loop.loop = true;
-    loop.stop_after = 5.5;
-    loop.fade = 2;
-    for (const RunOptions& o : {loop, session}) {
-        const auto whole = stream(o).frames;
+    for (const RunOptions& o :
+         {RunOptions{.input = dir.path() / "two.qrv", .loop = true, .stop_after = 5.5, .fade = 2},
+          RunOptions{.input = dir.path() / "s.ses"}}) {
+        const auto whole = stream(o);
         EXPECT_GT(whole.size(), 48000u * 2 * 4);
-        for (long block : {1000L, 333L}) EXPECT_TRUE(stream(o, block).frames == whole) << block;
+        for (long block : {1000L, 333L}) EXPECT_TRUE(stream(o, block) == whole) << block;
     }
 }
 
@@ -67,20 +54,18 @@ TEST_F(Run, StartsTurnsAndEndsWithoutABurstOrAClick) {
     testing::Values quiet = kBeat;
     quiet[3] = {P::Vol, 0};
     write("muted.qrv", {entry(0, quiet), entry(2, kBeat)});
-    const auto rising = stream(options("muted.qrv")).frames;
+    const auto rising = stream({.input = dir.path() / "muted.qrv"});
     // The volume can rise first at the transport's tick at 100 ms.
     EXPECT_LT(peak(rising, 0, 4800), 0.001f);  // -60 dBFS
     EXPECT_LE(largest_step(rising), largest_step(rising, 48000, 96000) * 1.01f);
 
-    RunOptions loud = options("loud.qrv");
-    loud.loop = true;
-    loud.duration = 6.5;
     write("loud.qrv", {entry(0, kBeat), entry(2, kBeat, "1010")});
-    const Stream s = stream(loud);
-    const auto& x = s.frames;
+    std::vector<long long> starts;  // at 0, 2.1, 4.2 and 6.3 s
+    const auto x = stream({.input = dir.path() / "loud.qrv", .duration = 6.5, .loop = true}, 4096,
+                          [&](const HeadlessRun::SetupStart& s) { starts.push_back(s.frame); });
     EXPECT_EQ(x.size(), 2u * 48000 * 13 / 2);
-    EXPECT_EQ(s.starts, 4);  // at 0, 2.1, 4.2 and 6.3 s
-    EXPECT_EQ(s.last.frame, 48000 * 63 / 10);
+    EXPECT_EQ(starts,
+              (std::vector<long long>{0, 48000 * 21 / 10, 48000 * 42 / 10, 48000 * 63 / 10}));
     const float full = peak(x, 4800, 9600);
     std::size_t onset = 0;
     while (x[2 * onset] == 0.0f) ++onset;
@@ -96,12 +81,9 @@ TEST_F(Run, TheSleepTimerAndTheEndFadeMultiply) {
     write("held.qrv", {entry(0, kBeat), entry(9, kBeat)});
     // The level in a few 10 ms windows, against the same without the timer and fades.
     auto levels = [&](std::optional<double> stop_after, double fade) {
-        RunOptions o = options("held.qrv");
-        o.duration = 3;
-        o.stop_after = stop_after;
-        o.fade = fade;
-        o.fade_out = stop_after ? 0.5 : 0;
-        const auto x = stream(o).frames;
+        RunOptions o{.input = dir.path() / "held.qrv", .duration = 3, .stop_after = stop_after};
+        o.fade = fade, o.fade_out = stop_after ? 0.5 : 0;
+        const auto x = stream(o);
         EXPECT_EQ(x.size(), 2u * 48000 * 3);
         std::vector<double> at;
         for (double t : {0.5, 1.0, 1.5, 2.0, 2.75})
@@ -117,19 +99,16 @@ TEST_F(Run, TheSleepTimerAndTheEndFadeMultiply) {
     EXPECT_NEAR(late[4] / plain[4], 0.25 * 0.5, 0.005);
 }
 
-// One side's power at `hz`, averaged over windows of 4096 frames from `from` on.
-double power_at(const std::vector<float>& x, int side, std::size_t from, double hz, double rate) {
+// The left side's power at `hz` (Goertzel), averaged over windows of 4096 frames from `from` on.
+double power_at(const std::vector<float>& x, std::size_t from, double hz, double rate) {
     constexpr std::size_t kWindow = 4096;
     const double c = 2 * std::cos(2 * std::numbers::pi * hz / rate);
     double sum = 0;
     int windows = 0;
     for (std::size_t at = from; 2 * (at + kWindow) <= x.size(); at += kWindow, ++windows) {
         double s1 = 0, s2 = 0;
-        for (std::size_t i = at; i < at + kWindow; ++i) {
-            const double s0 = x[2 * i + side] + c * s1 - s2;
-            s2 = s1;
-            s1 = s0;
-        }
+        for (std::size_t i = at; i < at + kWindow; ++i)
+            s2 = std::exchange(s1, x[2 * i] + c * s1 - s2);
         sum += s1 * s1 + s2 * s2 - c * s1 * s2;
     }
     return sum / windows;
@@ -155,13 +134,9 @@ TEST_F(Run, TheNoiseBedLiesBeneathTheTonesAtItsLevelAndColour) {
     write("short.qrv", {entry(0, still), entry(1, still)});
     write("rising.qrv", {entry(0, {{P::Vol, 0}}), entry(2, {{P::Vol, 100}})});
     auto noisy = [&](const char* name, NoiseColour colour, int rate = 48000) {
-        RunOptions o = options(name);
-        o.noise = colour;
-        o.rate = rate;
-        o.duration = 9;
-        o.fade_out = 0;
-        o.loop = std::string(name) == "short.qrv";
-        return stream(o).frames;
+        RunOptions o{.input = dir.path() / name, .rate = rate, .duration = 9, .fade_out = 0};
+        o.loop = std::string(name) == "short.qrv", o.noise = colour;
+        return stream(o);
     };
     auto db = [](double power) { return 10 * std::log10(power); };
     using C = NoiseColour;
@@ -174,15 +149,14 @@ TEST_F(Run, TheNoiseBedLiesBeneathTheTonesAtItsLevelAndColour) {
                 EXPECT_NEAR(db(mean_square(x, from, side)), -30, 0.5) << int(colour) << rate;
             EXPECT_LT(std::abs(mean_square(x, from, 0, true)) / mean_square(x, from, 0), 0.1);
             // The least-squares slope of the octaves' levels.
-            double sx = 0, sy = 0, sxx = 0, sxy = 0;
+            double fit = 0;
             for (int octave = 0; octave < 6; ++octave) {
                 double band = 0;
                 for (double step : {-0.25, 0.0, 0.25})
-                    band += power_at(x, 0, from, 125 * std::exp2(octave + step), rate);
-                sx += octave, sy += db(band), sxx += octave * octave, sxy += octave * db(band);
+                    band += power_at(x, from, 125 * std::exp2(octave + step), rate);
+                fit += (octave - 2.5) * db(band) / 17.5;
             }
-            EXPECT_NEAR((6 * sxy - sx * sy) / (6 * sxx - sx * sx), slope, within)
-                << int(colour) << " " << rate;
+            EXPECT_NEAR(fit, slope, within) << int(colour) << " " << rate;
         }
         const auto beat = noisy("beat.qrv", colour), still_noise = noisy("still.qrv", colour);
         const auto tones = noisy("beat.qrv", C::Off);
