@@ -25,9 +25,7 @@ void with_permissions_checked(F f) {
     __user_cap_data_struct caps[_LINUX_CAPABILITY_U32S_3]{};
     ASSERT_EQ(syscall(SYS_capget, &header, caps), 0);
     auto checked = std::to_array(caps);
-    for (int cap : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH}) {
-        checked[cap / 32].effective &= ~(1u << (cap % 32));
-    }
+    checked[0].effective &= ~(1u << CAP_DAC_OVERRIDE | 1u << CAP_DAC_READ_SEARCH);
     ASSERT_EQ(syscall(SYS_capset, &header, checked.data()), 0);
     f();
     ASSERT_EQ(syscall(SYS_capset, &header, caps), 0);
@@ -35,13 +33,8 @@ void with_permissions_checked(F f) {
 
 class FileFaultTest : public testing::FormFixture {
 protected:
-    void set_mode(const std::string& name, fs::perms mode) {
-        fs::permissions(dir.path() / name, mode);
-    }
-    void save_as(const std::string& name) {
-        form.Text1.set_text(name);
-        form.save.click();
-    }
+    void set_mode(const char* name, fs::perms mode) { fs::permissions(dir.path() / name, mode); }
+    void save_as(const std::string& name) { form.Text1.set_text(name), form.save.click(); }
     void expect_report(const std::string& name, const std::string& why,
                        const std::string& what = "A file of that name was left as it was.") {
         ASSERT_EQ(reports.size(), 1u) << name;
@@ -60,8 +53,7 @@ TEST_F(FileFaultTest, AFileThatCannotBeOpenedChangesNothingAndSaysWhy) {
     for (const char* name : {"gone.qrv", "gone.ses"}) fs::remove(dir.path() / name);
     fs::create_directory(dir.path() / "folder.qrv");
     ASSERT_EQ(mkfifo((dir.path() / "pipe.qrv").c_str(), 0644), 0);
-    set_mode("locked.qrv", fs::perms::none);
-    set_mode("locked.ses", fs::perms::none);
+    for (const char* name : {"locked.qrv", "locked.ses"}) set_mode(name, fs::perms::none);
     write("huge.qrv", {});
     fs::resize_file(dir.path() / "huge.qrv", 65u << 20);  // sparse: no disk space taken
 
@@ -87,15 +79,14 @@ TEST_F(FileFaultTest, AFileThatCannotBeOpenedChangesNothingAndSaysWhy) {
     };
     const auto before = seen();
     with_permissions_checked([&] {
-        int entry_index = 0;
-        for (const auto& [from, name, why] : cases) {
+        for (int i = 0; i < int(std::size(cases)); ++i) {
+            const auto& [from, name, why] = cases[i];
             FileListBox& files = from == SetupList ? form.File1 : form.File2;
             const auto at = std::find(files.names().begin(), files.names().end(), name);
             if (from == SessionEntry)
-                form.List1.double_click(entry_index);
+                form.List1.double_click(i);  // each name is an entry at its row's place
             else
                 files.double_click(static_cast<int>(at - files.names().begin()));
-            ++entry_index;
             expect_report(name, why,
                           from == SessionFiles ? "The session list was left as it was."
                                                : "The keyframes were left as they were.");
@@ -108,22 +99,19 @@ TEST_F(FileFaultTest, AFileThatCannotBeOpenedChangesNothingAndSaysWhy) {
 TEST_F(FileFaultTest, ASaveThatCannotFinishLeavesTheOldFileWhole) {
     key_at(1, 11);
     save_as("keep.qrv");
-    const std::string old = read_file("keep.qrv");
-    key_at(2, 22);
-    key_at(3, 33);
+    for (int second : {2, 3}) key_at(second, 11 * second);
 
     // A full disk: writes stop at 200 bytes while the new setup needs 369.
     rlimit saved{};
     getrlimit(RLIMIT_FSIZE, &saved);
     auto* old_handler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit full = saved;
-    full.rlim_cur = 200;
+    const rlimit full{200, saved.rlim_max};
     setrlimit(RLIMIT_FSIZE, &full);
     form.save.click();
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, old_handler);
     expect_report("keep.qrv", "File too large");
-    EXPECT_EQ(read_file("keep.qrv"), old);
+    EXPECT_EQ(read_file("keep.qrv"), entry(1, 11) + "\r\n");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1)
         << "the temporary file was left behind";
 
@@ -131,21 +119,19 @@ TEST_F(FileFaultTest, ASaveThatCannotFinishLeavesTheOldFileWhole) {
     EXPECT_EQ(reports, (Names{"The setup has no name, so it was not saved."}));
     reports.clear();
 
-    // In a folder without write permission the new file cannot even begin.
+    // In a folder without write permission the new file cannot even begin; nor is a file
+    // the user may not write replaced through the rename, as cp would not.
     write("keep.ses", {"a.qrv"});
-    set_mode(".", fs::perms::owner_read | fs::perms::owner_exec);
     form.List1.add_item("b.qrv");
     form.Text3.set_text("keep.ses");
-    with_permissions_checked([&] { form.saveses.click(); });
-    set_mode(".", fs::perms::owner_all);
-    expect_report("keep.ses", "Permission denied");
-    EXPECT_EQ(read_file("keep.ses"), "a.qrv\r\n");
-    // Nor is a file the user may not write replaced through the rename, as cp would not.
-    set_mode("keep.ses", fs::perms::owner_read);
-    with_permissions_checked([&] { form.saveses.click(); });
-    set_mode("keep.ses", fs::perms::owner_read | fs::perms::owner_write);
-    expect_report("keep.ses", "Permission denied");
-    EXPECT_EQ(read_file("keep.ses"), "a.qrv\r\n");
+    for (auto [name, locked] : {std::pair{".", fs::perms::owner_read | fs::perms::owner_exec},
+                                {"keep.ses", fs::perms::owner_read}}) {
+        set_mode(name, locked);
+        with_permissions_checked([&] { form.saveses.click(); });
+        set_mode(name, fs::perms::owner_all);
+        expect_report("keep.ses", "Permission denied");
+        EXPECT_EQ(read_file("keep.ses"), "a.qrv\r\n");
+    }
 
     // A pipe or a device of that name is not replaced by a file, nor waited on.
     ASSERT_EQ(mkfifo((dir.path() / "pipe.qrv").c_str(), 0644), 0);
