@@ -28,13 +28,8 @@ TEST(Numbers, RoundingAndParsing) {
 // (twips) and text, and every switch's place and the slider it frees.
 TEST(Panel, OpensWithEveryParameterInItsPlace) {
     using R = std::array<int, 4>;
-    const struct Row {
-        P::Id id;
-        int min, max, value;
-        R bar;
-        int text_left, text_top;
-        const char* text;
-    } rows[] = {
+    // The slider's range, value and box, then the text box's left and top and its text.
+    const std::tuple<P::Id, int, int, int, R, int, int, const char*> rows[] = {
         {P::LeftPartial1, 0, 100, 0, {240, 480, 375, 2055}, 240, 2640, ""},
         {P::LeftPartial2, 0, 100, 0, {720, 480, 375, 2055}, 720, 2640, ""},
         {P::LeftPartial3, 0, 100, 0, {1200, 480, 375, 2055}, 1200, 2640, ""},
@@ -78,15 +73,16 @@ TEST(Panel, OpensWithEveryParameterInItsPlace) {
     auto box = [](const Rect& r) { return R{r.left, r.top, r.width, r.height}; };
     ASSERT_EQ(std::size(rows), std::size_t(params::kCount));
     for (int k = 0; k < params::kCount; ++k) {
-        const Row& row = rows[k];
         const ScrollBar& bar = panel.bar(k);
         const TextBox& text = panel.tx(k);
-        EXPECT_EQ(std::tuple(k, bar.min(), bar.max(), bar.value(), box(bar.rect), box(text.rect),
-                             text.text(), bar.visible() && text.visible()),
-                  std::tuple(int(row.id), row.min, row.max, row.value, row.bar,
-                             R{row.text_left, row.text_top, 375, 285}, row.text, k != P::Freq))
+        const R place = std::get<4>(rows[k]);
+        EXPECT_EQ(std::tuple(P::Id(k), bar.min(), bar.max(), bar.value(), box(bar.rect),
+                             text.rect.left, text.rect.top, text.text()),
+                  rows[k]);
+        EXPECT_EQ(std::tuple(text.rect.width, text.rect.height, bar.visible() && text.visible(),
+                             bar.orientation() == ScrollBar::Orientation::Vertical),
+                  std::tuple(375, 285, k != P::Freq, place[3] > place[2]))
             << k;
-        EXPECT_EQ(bar.orientation() == ScrollBar::Orientation::Vertical, row.bar[3] > row.bar[2]);
     }
     for (auto [i, place, frees] : {std::tuple{Free::LeftAmp, R{240, 6600, 200, 195}, P::LeftAmp},
                                    {Free::RightAmp, R{885, 6600, 200, 195}, P::RightAmp},
@@ -100,13 +96,7 @@ TEST(Panel, OpensWithEveryParameterInItsPlace) {
 // A text typed into a parameter's box while its slider stands at `before`: where the
 // slider ends and what the text then holds.
 TEST(Coupling, TypedTextsMoveTheirSliderAndTheLoopStopsByItself) {
-    struct Case {
-        P::Id k;
-        int before;
-        const char* typed;
-        int slider;
-        const char* text;
-    } cases[] = {
+    const std::tuple<P::Id, int, const char*, int, const char*> cases[] = {
         {P::LeftPartial4, 0, "050", 50, "50"},  // the slider's change writes the plain form back
         {P::RightPhase1, 0, " 42 ", 42, "42"},  // blanks around the number
         {P::Tune, 20, "30.5", 30, "30"},        // halves to even
@@ -118,22 +108,21 @@ TEST(Coupling, TypedTextsMoveTheirSliderAndTheLoopStopsByItself) {
         {P::SwitchOffset, 40, "", 0, "0"},       // emptied: "0", whose own event moves the slider
         {P::LeftAmp, 100, "80", 100, "80"},      // its switch unchecked: the AM modulator owns it
     };
-    for (const Case& c : cases) {
+    for (auto [k, before, typed, slider, shown] : cases) {
         Panel panel;
         couple(panel);
-        ASSERT_TRUE(panel.bar(c.k).set_value(c.before));
-        panel.tx(c.k).set_text(c.typed);
-        EXPECT_EQ(panel.bar(c.k).value(), c.slider) << c.k << " '" << c.typed << "'";
-        EXPECT_EQ(panel.tx(c.k).text(), c.text) << c.k << " '" << c.typed << "'";
+        ASSERT_TRUE(panel.bar(k).set_value(before));
+        panel.tx(k).set_text(typed);
+        EXPECT_EQ(std::tuple(panel.bar(k).value(), panel.tx(k).text()),
+                  std::tuple(slider, std::string(shown)))
+            << k << " '" << typed << "'";
     }
 }
 
-TEST(Coupling, SliderWritesItsTextAndModulatedSlidersFollowOnlyAtExactlyOne) {
+// Each switch frees its own slider; greyed is not checked for the coupling.
+TEST(Coupling, ModulatedSlidersFollowTheirTextsOnlyWhileTheirSwitchIsExactlyOne) {
     Panel panel;
     couple(panel);
-    panel.hsc(P::SwitchOffset).set_value(7);
-    EXPECT_EQ(panel.tx(P::SwitchOffset).text(), "7");
-    // Each switch frees its own slider; greyed is not checked for the coupling.
     const std::tuple<Free::Id, int, P::Id, const char*, int> cases[] = {
         {Free::LeftAmp, 1, P::LeftAmp, "70", 70},
         {Free::LeftShift, 2, P::LeftShift, "10", 50},
