@@ -20,14 +20,6 @@ protected:
         write("L.qrv", {entry(0, 10), entry(600, 20)});
         form.File1.refresh_list();
     }
-    void add(int setup_index) {  // -1: nothing selected
-        form.File1.set_list_index(setup_index);
-        form.addtolist.click();
-    }
-    void del(int index) {
-        form.List1.set_list_index(index);
-        form.delfromlist.click();
-    }
     void run(const std::vector<std::string>& names) {
         form.clrlist.click();
         for (const std::string& name : names) form.List1.add_item(name);
@@ -42,13 +34,13 @@ protected:
 // Items come back split at the comma, without the leading blanks; the keys and the setup
 // name stay until a setup is opened. An empty session file empties the list.
 TEST_F(SessionTest, EntriesAreAddedDeletedSavedAndLoadedBackByTheirRules) {
-    for (int i : {-1, 1, 0, 0}) add(i);  // duplicates are allowed
+    // Adding with no setup selected (-1) adds an empty entry; duplicates are allowed.
+    for (int i : {-1, 1, 0, 0}) form.File1.set_list_index(i), form.addtolist.click();
     EXPECT_EQ(form.List1.items(), (Names{"", "B.qrv", "A.qrv", "A.qrv"}));
-    for (int i : {-1, 1}) del(i);  // nothing selected: nothing removed
-    EXPECT_EQ(form.List1.items(), (Names{"", "A.qrv", "A.qrv"}));
-    for (int i : {0, 0, 0}) del(i);  // the last entry goes only with Clear List
+    // Nothing selected: nothing removed. The last entry goes only with Clear List.
+    for (int i : {-1, 1, 0, 0, 0}) form.List1.set_list_index(i), form.delfromlist.click();
     EXPECT_EQ(form.List1.items(), (Names{"A.qrv"}));
-    for (int i : {1, -1}) add(i);
+    for (int i : {1, -1}) form.File1.set_list_index(i), form.addtolist.click();
     form.List1.add_item("x,y.qrv");
     form.List1.add_item("  lead.qrv");
     form.Text3.set_text("s.ses");
