@@ -41,14 +41,12 @@ TEST_F(SessionTest, EntriesAreAddedDeletedSavedAndLoadedBackByTheirRules) {
     for (int i : {-1, 1, 0, 0, 0}) form.List1.set_list_index(i), form.delfromlist.click();
     EXPECT_EQ(form.List1.items(), (Names{"A.qrv"}));
     for (int i : {1, -1}) form.File1.set_list_index(i), form.addtolist.click();
-    form.List1.add_item("x,y.qrv");
-    form.List1.add_item("  lead.qrv");
-    form.Text3.set_text("s.ses");
-    form.saveses.click();
+    for (const char* item : {"x,y.qrv", "  lead.qrv"}) form.List1.add_item(item);
+    auto save_session = [&](const char* name) { form.Text3.set_text(name), form.saveses.click(); };
+    save_session("s.ses");
     EXPECT_EQ(read_file("s.ses"), "A.qrv\r\nB.qrv\r\n\r\nx,y.qrv\r\n  lead.qrv\r\n");
     form.clrlist.click();
-    form.Text3.set_text("Default.ses");
-    form.saveses.click();
+    save_session("Default.ses");
     EXPECT_EQ(read_file("Default.ses"), "");
 
     key_at(3, 30);

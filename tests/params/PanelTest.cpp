@@ -9,15 +9,12 @@ namespace {
 
 TEST(Numbers, RoundingAndParsing) {
     using namespace numbers;
-    EXPECT_EQ(round_half_even(2.5), 2);
-    EXPECT_EQ(round_half_even(-2.5), -2);
-    EXPECT_EQ(round_half_even(9001.5), 9002);
-    EXPECT_EQ(round_half_away(2.5), 3);
-    EXPECT_EQ(round_half_away(-2.5), -3);
-    EXPECT_EQ(int_floor(-3.5), -4);
-    EXPECT_EQ(parse_number(" +.5 ", '.'), 0.5);
-    EXPECT_EQ(parse_number("1e2", '.'), 100.0);
-    EXPECT_EQ(parse_number("2,5", ','), 2.5);
+    EXPECT_EQ((std::vector{round_half_even(2.5), round_half_even(-2.5), round_half_even(9001.5),
+                           round_half_away(2.5), round_half_away(-2.5), int_floor(-3.5)}),
+              (std::vector<double>{2, -2, 9002, 3, -3, -4}));
+    EXPECT_EQ((std::vector{parse_number(" +.5 ", '.'), parse_number("1e2", '.'),
+                           parse_number("2,5", ',')}),
+              (std::vector<std::optional<double>>{0.5, 100, 2.5}));
     for (const char* bad : {"2,5", "", "-", "4 2", "1e", "abc"})
         EXPECT_FALSE(parse_number(bad, '.')) << bad;
     EXPECT_EQ(text_to_value("-32768"), -32768);

@@ -18,10 +18,8 @@ namespace qv::testing {
 struct TempDir {
     std::string name = (std::filesystem::temp_directory_path() / "quorvane-test-XXXXXX").string();
     const std::filesystem::path made = mkdtemp(name.data());
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(made, ec);
-    }
+    std::error_code ignored;
+    ~TempDir() { std::filesystem::remove_all(made, ignored); }
     const std::filesystem::path& path() const { return made; }
 };
 
