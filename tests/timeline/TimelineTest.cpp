@@ -9,17 +9,31 @@ using Names = std::vector<std::string>;
 
 using KeyframeStoreTest = testing::FormFixture;
 
-TEST_F(KeyframeStoreTest, SetKeyStoresTheCursorSecondTheTextsAndTheSwitchesOncePerSecondInOrder) {
-    // The greyed state is stored as its digit; the second press at 7 replaces the first.
+// Set Key stores the cursor's second, the texts and the switches (the greyed state as its
+// digit), once per second and in order, and marks the second in black; Delete Key erases
+// both, the mark even where there was no key.
+TEST_F(KeyframeStoreTest, SetKeyStoresAndMarksOneEntryPerSecondInOrderDeleteKeyErasesIt) {
+    auto marker = [&](int second) -> Color {
+        const float x = static_cast<float>(20.0 + 14.23 * second);
+        for (const auto& op : form.Picture1.ops())
+            if (op.kind == PictureBox::Op::Kind::Line && op.x1 == x && op.y1 == 0 && op.y2 == 200)
+                return op.color;
+        return -1;
+    };
     for (auto [i, state] : {std::pair{Free::LeftAmp, 1}, {Free::RightAmp, 2}, {Free::LeftShift, 1}})
         form.panel.ck(i).set_value(state);
+    // The second press at 7 replaces the first.
     for (auto [second, value] : {std::pair{7, 50}, {600, 3}, {0, 1}, {7, 100}})
         key_at(second, value);
     EXPECT_EQ(form.List2.items(),
               (Names{entry(0, 1, "1210"), entry(7, 100, "1210"), entry(600, 3, "1210")}));
-    // No key at 9: nothing removed.
+    EXPECT_EQ(std::vector<Color>({marker(0), marker(600), marker(7)}), std::vector<Color>(3, 0));
     for (int second : {9, 7}) form.time.set_value(second), form.delkey.click();
     EXPECT_EQ(form.List2.items(), (Names{entry(0, 1, "1210"), entry(600, 3, "1210")}));
+    // Erasing drew over the marks.
+    EXPECT_EQ(std::tuple(marker(7), marker(9), form.Picture1.ops().size()),
+              std::tuple(form.Picture1.back_color, form.Picture1.back_color, 4u));
+    EXPECT_NE(form.Picture1.back_color, 0);
 }
 
 // A text that gives no number (an empty one too, as before the first synthesis tick)
@@ -31,7 +45,6 @@ TEST_F(KeyframeStoreTest, SetKeyStoresOnlyWhatItsParametersTake) {
     for (auto [k, typed] :
          {std::pair{P::LeftPhase2, "abc"}, {P::RightAmp, "98.5"}, {P::RightPhase2, " 7 "}})
         form.panel.tx(k).set_text(typed);
-    form.time.set_value(1);
     form.setkey.click();
     std::string fields;  // Tune, LeftAmp and LeftOn have empty texts
     for (P::Id k : {P::Tune, P::LeftAmp, P::LeftOn, P::LeftPhase2, P::RightAmp, P::RightPhase2})
@@ -47,24 +60,6 @@ TEST_F(KeyframeStoreTest, SetKeyStoresOnlyWhatItsParametersTake) {
                       ", outside its range 0 to 100.");
     }
     EXPECT_EQ(form.List2.list_count(), 1);
-}
-
-TEST_F(KeyframeStoreTest, MarkersShowKeysInBlackAndDeleteErasesThem) {
-    auto marker = [&](int second) -> Color {
-        const float x = static_cast<float>(20.0 + 14.23 * second);
-        for (const auto& op : form.Picture1.ops())
-            if (op.kind == PictureBox::Op::Kind::Line && op.x1 == x && op.y1 == 0 && op.y2 == 200)
-                return op.color;
-        return -1;
-    };
-    for (int second : {0, 600, 12}) key_at(second, 1);
-    EXPECT_EQ(std::vector<Color>({marker(0), marker(600), marker(12)}), std::vector<Color>(3, 0));
-    form.time.set_value(12);
-    form.delkey.click();
-    // Erasing drew over the marker.
-    EXPECT_EQ(std::tuple(marker(12), form.Picture1.ops().size()),
-              std::tuple(form.Picture1.back_color, 3u));
-    EXPECT_NE(form.Picture1.back_color, 0);
 }
 
 TEST_F(KeyframeStoreTest, HitLoadsTextsBeforeSwitchesAndRecordsTheSegment) {
