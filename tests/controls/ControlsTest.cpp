@@ -80,8 +80,7 @@ TEST(VirtualClock, TicksInTimeOrderAndChangesCountFromNow) {
         timer->on_tick = [&note, name] { note(name); };
     once.on_tick = [&] {
         note('o');
-        later.set_interval(35);
-        later.set_enabled(true);
+        later.set_interval(35), later.set_enabled(true);
         once.set_enabled(false);
     };
     fast.set_interval(25);

@@ -27,8 +27,8 @@ TEST_F(SetupFileTest, SavedKeysLoadBackAndNoKeysSaveAsAnEmptyFile) {
     form.panel.ck(Free::RightShift).set_value(1);
     for (int s : {600, 0, 300, 1, 599}) key_at(s, s % 101);
     const Names saved = form.List2.items();
-    form.Text1.set_text("trip.qrv");
-    form.save.click();
+    auto save_as = [&](const char* name) { form.Text1.set_text(name), form.save.click(); };
+    save_as("trip.qrv");
     std::string lines;
     for (const std::string& e : saved) lines += e + "\r\n";
     EXPECT_EQ(read_file("trip.qrv"), lines);
@@ -43,8 +43,7 @@ TEST_F(SetupFileTest, SavedKeysLoadBackAndNoKeysSaveAsAnEmptyFile) {
     load_from_list("empty.qrv");  // empties the list and still checks the keys
     EXPECT_EQ(std::tuple(form.List2.list_count(), black_markers(), form.Text1.text()),
               std::tuple(0, 0L, std::string("empty.qrv")));
-    form.Text1.set_text("none.qrv");
-    form.save.click();
+    save_as("none.qrv");
     EXPECT_EQ(form.File1.names(), (Names{"empty.qrv", "none.qrv", "trip.qrv"}));  // at once
     EXPECT_EQ(read_file("none.qrv"), "");
     EXPECT_TRUE(reports.empty());
