@@ -33,7 +33,10 @@ TEST(MainForm, StartsOnlyWithADeviceShowsTheSplashForThreeSecondsAndPlayRetriesT
     StartedForm s;
     std::vector<bool> splash = {s.form.about.visible()};
     ASSERT_TRUE(s.form.Form_Load());
-    for (int ms : {2999, 3000}) s.clock.advance_to(ms), splash.push_back(s.form.about.visible());
+    for (int ms : {2999, 3000}) {
+        s.clock.advance_to(ms);
+        splash.push_back(s.form.about.visible());
+    }
     EXPECT_EQ(splash, (std::vector<bool>{false, true, false}));
     s.device->open_failure = "no default output device";
     s.form.play.click();

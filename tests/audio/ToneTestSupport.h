@@ -43,7 +43,8 @@ struct OfflineTone {
         if (!tone.InitSynth(0)) return;
         tone.WriteChannel(0, filled(127));
         pull(static_cast<std::size_t>(SoundDevice::kFadeSeconds * kOutputRate));
-        channel(0).Play(), channel(1).Play();
+        channel(0).Play();
+        channel(1).Play();
     }
     SoundBuffer& channel(int i) { return *tone.channelBuffer(i); }
     bool play(int i, const SampleArray& loop, int hz) {

@@ -34,7 +34,10 @@ TEST(Controls, ChangeEventsFireNestedOnRealChangesOnly) {
     Button button("Play");
     int clicks = 0;
     button.on_click = [&] { ++clicks; };
-    for (bool enabled : {true, false}) button.set_enabled(enabled), button.click();
+    for (bool enabled : {true, false}) {
+        button.set_enabled(enabled);
+        button.click();
+    }
     EXPECT_EQ(clicks, 1);
 }
 
@@ -48,7 +51,10 @@ TEST(ListBox, SortsByCharacterOrderReadsEmptyOutsideAndSelectionFollowsRemovals)
     for (const char* s : {"b", "a", "b"}) list.add_item(s);
     EXPECT_TRUE(list.set_list_index(2) && !list.set_list_index(7));
     std::vector<int> selected;
-    for (int i : {0, 1}) list.remove_item(i), selected.push_back(list.list_index());
+    for (int i : {0, 1}) {
+        list.remove_item(i);
+        selected.push_back(list.list_index());
+    }
     EXPECT_EQ(selected, (std::vector<int>{1, -1}));
 }
 
@@ -80,20 +86,23 @@ TEST(VirtualClock, TicksInTimeOrderAndChangesCountFromNow) {
         timer->on_tick = [&note, name] { note(name); };
     once.on_tick = [&] {
         note('o');
-        later.set_interval(35), later.set_enabled(true);
+        later.set_interval(35);
+        later.set_enabled(true);
         once.set_enabled(false);
     };
     fast.set_interval(25);
     slow.set_interval(100);
     once.set_interval(50);
     clock.advance_to(100);
-    slow.set_enabled(false), later.set_enabled(false);
+    slow.set_enabled(false);
+    later.set_enabled(false);
     clock.advance_to(120);
     fast.set_interval(30);  // due at 150 now, not at 125
     clock.advance_to(160);
     fast.set_enabled(true);  // already on: still due at 180
     clock.advance_to(185);
-    fast.set_enabled(false), fast.set_enabled(true);  // from now: due at 215
+    fast.set_enabled(false);
+    fast.set_enabled(true);  // from now: due at 215
     clock.advance_to(215);
     EXPECT_EQ(log, "f25 f50 o50 f75 l85 f100 s100 f150 f180 f215 ");
 }

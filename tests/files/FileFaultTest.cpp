@@ -34,7 +34,10 @@ void with_permissions_checked(F f) {
 class FileFaultTest : public testing::FormFixture {
 protected:
     void set_mode(const char* name, fs::perms mode) { fs::permissions(dir.path() / name, mode); }
-    void save_as(const std::string& name) { form.Text1.set_text(name), form.save.click(); }
+    void save_as(const std::string& name) {
+        form.Text1.set_text(name);
+        form.save.click();
+    }
     void expect_report(const std::string& name, const std::string& why,
                        const std::string& what = "A file of that name was left as it was.") {
         ASSERT_EQ(reports.size(), 1u) << name;

@@ -35,14 +35,26 @@ protected:
 // name stay until a setup is opened. An empty session file empties the list.
 TEST_F(SessionTest, EntriesAreAddedDeletedSavedAndLoadedBackByTheirRules) {
     // Adding with no setup selected (-1) adds an empty entry; duplicates are allowed.
-    for (int i : {-1, 1, 0, 0}) form.File1.set_list_index(i), form.addtolist.click();
+    for (int i : {-1, 1, 0, 0}) {
+        form.File1.set_list_index(i);
+        form.addtolist.click();
+    }
     EXPECT_EQ(form.List1.items(), (Names{"", "B.qrv", "A.qrv", "A.qrv"}));
     // Nothing selected: nothing removed. The last entry goes only with Clear List.
-    for (int i : {-1, 1, 0, 0, 0}) form.List1.set_list_index(i), form.delfromlist.click();
+    for (int i : {-1, 1, 0, 0, 0}) {
+        form.List1.set_list_index(i);
+        form.delfromlist.click();
+    }
     EXPECT_EQ(form.List1.items(), (Names{"A.qrv"}));
-    for (int i : {1, -1}) form.File1.set_list_index(i), form.addtolist.click();
+    for (int i : {1, -1}) {
+        form.File1.set_list_index(i);
+        form.addtolist.click();
+    }
     for (const char* item : {"x,y.qrv", "  lead.qrv"}) form.List1.add_item(item);
-    auto save_session = [&](const char* name) { form.Text3.set_text(name), form.saveses.click(); };
+    auto save_session = [&](const char* name) {
+        form.Text3.set_text(name);
+        form.saveses.click();
+    };
     save_session("s.ses");
     EXPECT_EQ(read_file("s.ses"), "A.qrv\r\nB.qrv\r\n\r\nx,y.qrv\r\n  lead.qrv\r\n");
     form.clrlist.click();
@@ -106,7 +118,10 @@ void on_small_stack(F f) {
     pthread_attr_init(&attr);
     pthread_attr_setstacksize(&attr, 512 * 1024);
     pthread_t thread;
-    auto run = [](void* p) -> void* { return (*static_cast<F*>(p))(), nullptr; };
+    auto run = [](void* p) -> void* {
+        (*static_cast<F*>(p))();
+        return nullptr;
+    };
     ASSERT_EQ(pthread_create(&thread, &attr, run, &f), 0);
     pthread_join(thread, nullptr);
     pthread_attr_destroy(&attr);
@@ -118,13 +133,19 @@ TEST_F(SessionTest, ALongRunOfEmptyOrMissingSetupsIsPassedInOneTickWithoutNestin
     Names names = {"A.qrv"};
     for (int i = 0; i < 10000; ++i) names.push_back(i % 2 == 0 ? "E.qrv" : "gone.qrv");
     names.push_back("B.qrv");
-    on_small_stack([&] { run(names), ticks(301); });
+    on_small_stack([&] {
+        run(names);
+        ticks(301);
+    });
     EXPECT_EQ(where(), "B.qrv #10001 0 '0' 0 50 run session held");
     ASSERT_EQ(reports.size(), 5000u);
     EXPECT_NE(reports[0].find("gone.qrv"), std::string::npos) << reports[0];
 
     names.pop_back();  // now the run ends the session
-    on_small_stack([&] { run(names), ticks(301); });
+    on_small_stack([&] {
+        run(names);
+        ticks(301);
+    });
     EXPECT_EQ(where(), "gone.qrv #10000 0 '0' 0 40 held");
 }
 

@@ -27,7 +27,10 @@ TEST_F(SetupFileTest, SavedKeysLoadBackAndNoKeysSaveAsAnEmptyFile) {
     form.panel.ck(Free::RightShift).set_value(1);
     for (int s : {600, 0, 300, 1, 599}) key_at(s, s % 101);
     const Names saved = form.List2.items();
-    auto save_as = [&](const char* name) { form.Text1.set_text(name), form.save.click(); };
+    auto save_as = [&](const char* name) {
+        form.Text1.set_text(name);
+        form.save.click();
+    };
     save_as("trip.qrv");
     std::string lines;
     for (const std::string& e : saved) lines += e + "\r\n";

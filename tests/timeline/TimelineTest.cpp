@@ -28,7 +28,10 @@ TEST_F(KeyframeStoreTest, SetKeyStoresAndMarksOneEntryPerSecondInOrderDeleteKeyE
     EXPECT_EQ(form.List2.items(),
               (Names{entry(0, 1, "1210"), entry(7, 100, "1210"), entry(600, 3, "1210")}));
     EXPECT_EQ(std::vector<Color>({marker(0), marker(600), marker(7)}), std::vector<Color>(3, 0));
-    for (int second : {9, 7}) form.time.set_value(second), form.delkey.click();
+    for (int second : {9, 7}) {
+        form.time.set_value(second);
+        form.delkey.click();
+    }
     EXPECT_EQ(form.List2.items(), (Names{entry(0, 1, "1210"), entry(600, 3, "1210")}));
     // Erasing drew over the marks.
     EXPECT_EQ(std::tuple(marker(7), marker(9), form.Picture1.ops().size()),
