@@ -81,7 +81,8 @@ TEST_F(Run, TheSleepTimerAndTheEndFadeMultiply) {
     // The level in a few 10 ms windows, against the same without the timer and fades.
     auto levels = [&](std::optional<double> stop_after, double fade) {
         RunOptions o{.input = dir.path() / "held.qrv", .duration = 3, .stop_after = stop_after};
-        o.fade = fade, o.fade_out = stop_after ? 0.5 : 0;
+        o.fade = fade;
+        o.fade_out = stop_after ? 0.5 : 0;
         const auto x = stream(o);
         EXPECT_EQ(x.size(), 2u * 48000 * 3);
         std::vector<double> at;
@@ -133,7 +134,8 @@ TEST_F(Run, TheNoiseBedLiesBeneathTheTonesAtItsLevelAndColour) {
     write("short.qrv", {entry(0, {{P::Vol, 0}}), entry(1, still)});
     auto noisy = [&](const char* name, NoiseColour colour, int rate = 48000) {
         RunOptions o{.input = dir.path() / name, .rate = rate, .duration = 9, .fade_out = 0};
-        o.loop = std::string(name) == "short.qrv", o.noise = colour;
+        o.loop = std::string(name) == "short.qrv";
+        o.noise = colour;
         return stream(o);
     };
     auto db = [](double power) { return 10 * std::log10(power); };
