@@ -83,7 +83,7 @@ TEST(VirtualClock, TicksInTimeOrderAndChangesCountFromNow) {
     std::string log;
     auto note = [&](char name) { log += name + std::to_string(clock.now_ms()) + " "; };
     for (auto [timer, name] : {std::pair{&fast, 'f'}, {&slow, 's'}, {&later, 'l'}})
-        timer->on_tick = [&note, name] { note(name); };
+        timer->on_tick = [&note, n = name] { note(n); };
     once.on_tick = [&] {
         note('o');
         later.set_interval(35);
