@@ -202,7 +202,7 @@ long HeadlessRun::generate(float* out, long frames) {
             begin_turn();
         } else if (due) {
             clock_.run_next(*due);
-            if (on_tick) on_tick(generated_);
+            if (after_tick) after_tick(generated_);
             if (session_ && !session_over_ && !form_->sessionPlayer().running()) session_ended();
         } else {
             end_ = generated_;  // nothing ticks any more

@@ -76,7 +76,7 @@ public:
     // Told when a setup starts: the first, a session's next, each --loop turn's.
     std::function<void(const SetupStart&)> on_setup_start;
     // Told after each timer tick, with the frame at which it took effect.
-    std::function<void(long long frame)> on_tick;
+    std::function<void(long long frame)> after_tick;
 
     MainForm& form() { return *form_; }
     modSynth_DX7& tone() { return *tone_; }

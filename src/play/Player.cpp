@@ -81,7 +81,7 @@ public:
         run_.on_setup_start = [this](const HeadlessRun::SetupStart& start) {
             starts_.push_back(start);
         };
-        run_.on_tick = [this](long long frame) { note(frame); };
+        run_.after_tick = [this](long long frame) { note(frame); };
     }
 
     int play();
