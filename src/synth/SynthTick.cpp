@@ -57,16 +57,13 @@ void SynthTick::Timer1_Timer() {
 
     s.shiftPhase = synth::next_shift_phase(s.shiftPhase, value(P::ShiftSpeed), value(P::AmSpeed),
                                            value(P::ShiftSync));
-    std::array<double, 2> sine{}, shift{};
+    std::array<double, 2> shift{};
     for (Ear ear : kEars) {
-        sine[at(ear)] = synth::shift_sine(ear, s.shiftPhase, value(P::ShiftOffset));
+        const double sine = synth::shift_sine(ear, s.shiftPhase, value(P::ShiftOffset));
         if (modulated(of(ear).shift)) {
-            p.sc(of(ear).shift)
-                .set_value(synth::shift_slider(ear, sine[at(ear)], value(P::ShiftDepth)));
+            p.sc(of(ear).shift).set_value(synth::shift_slider(ear, sine, value(P::ShiftDepth)));
         }
-    }
-    for (Ear ear : kEars) {
-        shift[at(ear)] = synth::shift_offset(ear, sine[at(ear)], value(of(ear).shift), steps.sound);
+        shift[at(ear)] = synth::shift_offset(ear, sine, value(of(ear).shift), steps.sound);
     }
 
     // The amplitudes' texts follow their sliders' own change events.
