@@ -179,7 +179,10 @@ bool MainForm::Form_Load() {
 }
 
 void MainForm::Timer1_Timer() {
+    synthesizing_ = true;
     synth_.Timer1_Timer();
+    synthesizing_ = false;
+    if (after_synthesis) after_synthesis();
 }
 
 void MainForm::reopen_sound() {

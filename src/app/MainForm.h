@@ -58,6 +58,10 @@ public:
     void report(const std::string& message) {
         if (on_report) on_report(message);
     }
+    // Whether the synthesis tick is writing into the controls, and a notice after each
+    // tick: the window shows what the ticks change on every other tick.
+    bool synthesizing() const { return synthesizing_; }
+    std::function<void()> after_synthesis;
     // Whether a device that Play cannot open is reported; the player, which tries again
     // by itself, says so its own way.
     bool report_sound_failures = true;
@@ -156,6 +160,7 @@ private:
     }
 
     WindowHandle hWnd = 0;
+    bool synthesizing_ = false;
     // The subsystems working on the controls above, each with the state it owns.
     Timeline timeline_;
     Interpolation interpolation_;  // asked by the keyframes only

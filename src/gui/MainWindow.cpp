@@ -387,16 +387,18 @@ MainWindow::MainWindow(MainForm& form, QWidget* parent)
 
     form_.for_each_control(WidgetBuilder(this));
     // While the window cannot be seen its widgets wait; they catch up when it is seen again.
+    // What the synthesis changes on one tick waits for the next (after_tick).
     form_.for_each_control([this](Control& control, std::string_view, int) {
         if (auto* box = dynamic_cast<PictureBox*>(&control)) boxes_.push_back(box);
         control.on_refresh = [this, &control, mirror = std::move(control.on_refresh)] {
-            if (seen_) {
+            if (seen_ && !(hold_tick_ && form_.synthesizing())) {
                 mirror();
             } else {
-                unseen_.insert(&control);
+                behind_.insert(&control);
             }
         };
     });
+    form_.after_synthesis = [this] { after_tick(); };
     QWidget* previous = nullptr;
     for (const QString& name : accessibility::tab_order()) {
         QWidget* next = control_widget(name);
@@ -506,11 +508,30 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 void MainWindow::set_seen(bool seen) {
     if (seen == seen_) return;
     seen_ = seen;
-    for (PictureBox* box : boxes_) box->watched = seen;
-    if (!seen) return;
+    watch_views();
+    show_held();
+}
+
+void MainWindow::show_held() {
+    if (!seen_) return;
     std::set<Control*> behind;
-    behind.swap(unseen_);
+    behind.swap(behind_);
     for (Control* control : behind) control->on_refresh();
+}
+
+void MainWindow::after_tick() {
+    // The synthesis moves sliders, texts and views on every tick; each drawing costs the
+    // same whatever it shows, so the window shows every other tick, the tick held back
+    // together with the next. The modulators are slow enough to look as smooth.
+    if (!hold_tick_) show_held();
+    hold_tick_ = !hold_tick_;
+    watch_views();
+}
+
+void MainWindow::watch_views() {
+    // Views nobody sees are not drawn, and neither are those of a held tick: the tick
+    // after it draws them anew.
+    for (PictureBox* box : boxes_) box->watched = seen_ && !hold_tick_;
 }
 
 void MainWindow::tell_desktop() {
@@ -520,6 +541,7 @@ void MainWindow::tell_desktop() {
 
 MainWindow::~MainWindow() {
     form_.on_report = nullptr;
+    form_.after_synthesis = nullptr;
     form_.for_each_control(
         [](Control& control, std::string_view, int) { control.on_refresh = nullptr; });
 }

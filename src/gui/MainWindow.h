@@ -55,6 +55,11 @@ private:
     // The window came into sight or went out of it (minimised, on another desktop).
     void set_seen(bool seen);
     void describe_key_strip();
+    // What the synthesis changes shows on every other tick: the one between is held back
+    // and shown with the next.
+    void after_tick();
+    void show_held();
+    void watch_views();
 
     MainForm& form_;
     QImage background_;
@@ -71,7 +76,8 @@ private:
     std::vector<PictureBox*> boxes_;
     bool watching_exposure_ = false;
     bool seen_ = false;
-    std::set<Control*> unseen_;  // changed while the window could not be seen
+    bool hold_tick_ = false;     // the synthesis tick now running is shown with the next
+    std::set<Control*> behind_;  // changed while the window could not be seen, or held
 };
 
 }  // namespace qv

@@ -8,6 +8,7 @@
 #include <QStyleOption>
 #include <QWheelEvent>
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 namespace qv {
@@ -126,6 +127,8 @@ SliderBar::Kept& SliderBar::kept() {
     if (kept_.size() != values || kept_for_ != std::tuple(ratio, state, colours)) {
         kept_.assign(values, Kept());
         kept_for_ = {ratio, state, colours};
+        trough_ = thumb_look_ = QPixmapCache::Key();
+        groove_ = QRect();
     }
     return kept_[static_cast<std::size_t>(value() - minimum())];
 }
@@ -163,7 +166,7 @@ void SliderBar::sliderChange(SliderChange change) {
     if (change != SliderValueChange || !was.isValid() || at_end_ != was_at_end) {
         QScrollBar::sliderChange(change);
     } else if (thumb_ != was) {
-        update((thumb_ | was).adjusted(-2, -2, 2, 2));
+        update(rimmed(thumb_ | was));
     }
 }
 
@@ -185,13 +188,92 @@ QPixmap SliderBar::look() {
     return look;
 }
 
+QStyleOptionSlider SliderBar::option_at(int position) {
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    option.sliderPosition = option.sliderValue = position;
+    option.subControls = QStyle::SC_All;
+    return option;
+}
+
+QRect SliderBar::rimmed(const QRect& thumb) const {
+    return thumb.adjusted(-kRim, -kRim, kRim, kRim) & rect();
+}
+
+bool SliderBar::between_arrows(const QRect& rim) {
+    if (groove_.isNull()) {
+        const QStyleOptionSlider option = option_at(value());
+        groove_ = style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarGroove,
+                                          this);
+    }
+    // The thumb's shade reaches a little past its rim: that far, too, it must not touch
+    // an arrow.
+    const QRect shade = rim.adjusted(-2 * kRim, -2 * kRim, 2 * kRim, 2 * kRim);
+    return orientation() == Qt::Vertical
+               ? groove_.top() <= shade.top() && shade.bottom() <= groove_.bottom()
+               : groove_.left() <= shade.left() && shade.right() <= groove_.right();
+}
+
+bool SliderBar::keep_trough_and_thumb(QPixmap& trough, QPixmap& thumb) {
+    const int quarter = (maximum() - minimum()) / 4;
+    const int from = minimum() + quarter;
+    const int to = maximum() - quarter;
+    auto rim_at = [this](int position) {
+        const QStyleOptionSlider option = option_at(position);
+        return rimmed(style()->subControlRect(QStyle::CC_ScrollBar, &option,
+                                              QStyle::SC_ScrollBarSlider, this));
+    };
+    thumb_rim_ = rim_at(from);
+    const QRect elsewhere = rim_at(to);
+    if (thumb_rim_.intersects(elsewhere) || !between_arrows(thumb_rim_) ||
+        !between_arrows(elsewhere))
+        return false;
+    const qreal ratio = devicePixelRatioF();
+    auto whole = [&](int position) {
+        const QStyleOptionSlider option = option_at(position);
+        QPixmap look(size() * ratio);
+        look.setDevicePixelRatio(ratio);
+        QPainter p(&look);
+        style()->drawComplexControl(QStyle::CC_ScrollBar, &option, &p, this);
+        return look;
+    };
+    auto part = [&](const QPixmap& look) {
+        QPixmap part = look.copy(QRect(thumb_rim_.topLeft() * ratio, thumb_rim_.size() * ratio));
+        part.setDevicePixelRatio(ratio);
+        return part;
+    };
+    trough = whole(from);
+    thumb = part(trough);
+    QPainter(&trough).drawPixmap(thumb_rim_.topLeft(), part(whole(to)));
+    trough_ = QPixmapCache::insert(trough);
+    thumb_look_ = QPixmapCache::insert(thumb);
+    return true;
+}
+
+bool SliderBar::paint_composed(QPainter& painter) {
+    const qreal ratio = devicePixelRatioF();
+    if (!composing_ || ratio != std::floor(ratio) || value() == minimum() || value() == maximum())
+        return false;
+    const QRect rim = rimmed(thumb());
+    if (!between_arrows(rim)) return false;
+    QPixmap trough, thumb;
+    if ((!QPixmapCache::find(trough_, &trough) || !QPixmapCache::find(thumb_look_, &thumb)) &&
+        !keep_trough_and_thumb(trough, thumb))
+        return false;
+    if (rim.size() != thumb_rim_.size()) return false;
+    painter.drawPixmap(0, 0, trough);
+    painter.drawPixmap(rim.topLeft(), thumb);
+    return true;
+}
+
 void SliderBar::paintEvent(QPaintEvent* event) {
     // A bar under the mouse or while a button is held is drawn as Qt draws it (only Qt
     // knows which part is lit or pressed); otherwise its look is shown.
     if (underMouse() || QApplication::mouseButtons() != Qt::NoButton) {
         QScrollBar::paintEvent(event);
     } else {
-        QPainter(this).drawPixmap(0, 0, look());
+        QPainter painter(this);
+        if (!paint_composed(painter)) painter.drawPixmap(0, 0, look());
     }
 }
 

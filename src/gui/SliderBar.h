@@ -3,6 +3,7 @@
 #include <QPixmap>
 #include <QPixmapCache>
 #include <QScrollBar>
+#include <QStyleOptionSlider>
 #include <tuple>
 #include <vector>
 
@@ -24,6 +25,11 @@ public:
     void set_page_keys(int step) { page_keys_ = step; }
     // Moves the thumb; valueChanged follows as for any other move.
     void set_slider_value(int value) { setValue(mirrored(value)); }
+    // Tests compare the bar laid together from its trough and thumb with its whole drawing.
+    void compose_for_tests(bool on) {
+        composing_ = on;
+        update();
+    }
 
 protected:
     // One notch moves the value by one step, as an arrow click does: up (or a tilt to the
@@ -55,8 +61,25 @@ private:
     Kept& kept();
     QRect thumb();
     QPixmap look();
+    // Between the arrows a bar is its trough with the thumb laid on it, the same wherever
+    // it stands. Both are taken once from two whole drawings, with the thumb at a quarter
+    // and at three quarters: the trough from the first with the second's pixels where the
+    // first's thumb lies, the thumb with its rim from the first. The bar at either end
+    // (an arrow greyed), with a thumb near an arrow or at a fractional pixel ratio is
+    // drawn whole.
+    bool paint_composed(QPainter& painter);
+    bool keep_trough_and_thumb(QPixmap& trough, QPixmap& thumb);
+    QStyleOptionSlider option_at(int position);
+    static constexpr int kRim = 2;  // the style draws the thumb with a rim around it
+    QRect rimmed(const QRect& thumb) const;
+    bool between_arrows(const QRect& rim);
 
     std::vector<Kept> kept_;
+    QPixmapCache::Key trough_;
+    QPixmapCache::Key thumb_look_;
+    QRect thumb_rim_;  // where the kept thumb was taken from
+    QRect groove_;
+    bool composing_ = true;
     std::tuple<qreal, int, qint64> kept_for_{};
     QRect thumb_;  // where the thumb was last put
     bool at_end_ = false;

@@ -2,6 +2,7 @@
 
 #include "WindowFixture.h"
 #include "gui/QtClock.h"
+#include "gui/SliderBar.h"
 
 // The centre of an arrow, the thumb or a part of the trough of a bar.
 static QPoint centre(QScrollBar* bar, QStyle::SubControl part) {
@@ -263,6 +264,40 @@ private slots:
         w_->form.List1.remove_item(0);
         QCOMPARE(session->count(), 1);
         QCOMPARE(session->currentRow(), 0);
+    }
+
+    // What the synthesis changes shows on every other tick: the tick between is held back,
+    // and shown with the next.
+    void the_window_shows_every_other_synthesis_tick() {
+        QVERIFY(QFile::copy(QStringLiteral(QUORVANE_EXAMPLES_DIR "/AmSwitchSync.qrv"),
+                            w_->dir.filePath("c.qrv")));
+        w_->form.File1.refresh_list();
+        w_->form.File1.double_click(2);
+        w_->form.play.click();
+        auto* shown = w_->widget<SliderBar>(bar(P::LeftAmp));
+        QString lags;
+        for (int tick = 0; tick < 60; ++tick) {
+            w_->clock.advance(30);
+            QCoreApplication::processEvents();
+            lags += shown->slider_value() == w_->panel.sc(P::LeftAmp).value() ? '.' : 'x';
+        }
+        QVERIFY2(lags.contains('x') && !lags.contains("xx"), qPrintable(lags));
+    }
+
+    // A bar between its arrows is shown as its trough with the thumb laid on it: at every
+    // value of every bar that is what the style draws for the whole bar.
+    void every_bar_shows_at_every_value_what_the_style_draws() {
+        for (auto* bar : w_->window->findChildren<SliderBar*>()) {
+            const QSignalBlocker quiet(bar);
+            for (int v = bar->minimum(); v <= bar->maximum(); ++v) {
+                bar->set_slider_value(v);
+                const QImage composed = bar->grab().toImage();
+                bar->compose_for_tests(false);
+                QVERIFY2(composed == bar->grab().toImage(),
+                         qPrintable(QStringLiteral("%1 at %2").arg(bar->objectName()).arg(v)));
+                bar->compose_for_tests(true);
+            }
+        }
     }
 
     // The views at a fixed tick of a setup whose modulators move, against the pixels they
