@@ -135,12 +135,7 @@ SliderBar::Kept& SliderBar::kept() {
 
 QRect SliderBar::thumb() {
     Kept& kept = this->kept();
-    if (kept.thumb.isNull()) {
-        QStyleOptionSlider option;
-        initStyleOption(&option);
-        kept.thumb = style()->subControlRect(QStyle::CC_ScrollBar, &option,
-                                             QStyle::SC_ScrollBarSlider, this);
-    }
+    if (kept.thumb.isNull()) kept.thumb = thumb_at(value());
     return kept.thumb;
 }
 
@@ -174,16 +169,7 @@ QPixmap SliderBar::look() {
     Kept& kept = this->kept();
     QPixmap look;
     if (QPixmapCache::find(kept.look, &look)) return look;
-    QStyleOptionSlider option;
-    initStyleOption(&option);
-    option.subControls = QStyle::SC_All;
-    const qreal ratio = devicePixelRatioF();
-    look = QPixmap(size() * ratio);
-    look.setDevicePixelRatio(ratio);
-    {
-        QPainter p(&look);
-        style()->drawComplexControl(QStyle::CC_ScrollBar, &option, &p, this);
-    }
+    look = drawn_at(value());
     kept.look = QPixmapCache::insert(look);
     return look;
 }
@@ -194,6 +180,21 @@ QStyleOptionSlider SliderBar::option_at(int position) {
     option.sliderPosition = option.sliderValue = position;
     option.subControls = QStyle::SC_All;
     return option;
+}
+
+QRect SliderBar::thumb_at(int position) {
+    const QStyleOptionSlider option = option_at(position);
+    return style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, this);
+}
+
+QPixmap SliderBar::drawn_at(int position) {
+    const QStyleOptionSlider option = option_at(position);
+    const qreal ratio = devicePixelRatioF();
+    QPixmap look(size() * ratio);
+    look.setDevicePixelRatio(ratio);
+    QPainter p(&look);
+    style()->drawComplexControl(QStyle::CC_ScrollBar, &option, &p, this);
+    return look;
 }
 
 QRect SliderBar::rimmed(const QRect& thumb) const {
@@ -218,33 +219,20 @@ bool SliderBar::keep_trough_and_thumb(QPixmap& trough, QPixmap& thumb) {
     const int quarter = (maximum() - minimum()) / 4;
     const int from = minimum() + quarter;
     const int to = maximum() - quarter;
-    auto rim_at = [this](int position) {
-        const QStyleOptionSlider option = option_at(position);
-        return rimmed(style()->subControlRect(QStyle::CC_ScrollBar, &option,
-                                              QStyle::SC_ScrollBarSlider, this));
-    };
-    thumb_rim_ = rim_at(from);
-    const QRect elsewhere = rim_at(to);
+    thumb_rim_ = rimmed(thumb_at(from));
+    const QRect elsewhere = rimmed(thumb_at(to));
     if (thumb_rim_.intersects(elsewhere) || !between_arrows(thumb_rim_) ||
         !between_arrows(elsewhere))
         return false;
     const qreal ratio = devicePixelRatioF();
-    auto whole = [&](int position) {
-        const QStyleOptionSlider option = option_at(position);
-        QPixmap look(size() * ratio);
-        look.setDevicePixelRatio(ratio);
-        QPainter p(&look);
-        style()->drawComplexControl(QStyle::CC_ScrollBar, &option, &p, this);
-        return look;
-    };
     auto part = [&](const QPixmap& look) {
         QPixmap part = look.copy(QRect(thumb_rim_.topLeft() * ratio, thumb_rim_.size() * ratio));
         part.setDevicePixelRatio(ratio);
         return part;
     };
-    trough = whole(from);
+    trough = drawn_at(from);
     thumb = part(trough);
-    QPainter(&trough).drawPixmap(thumb_rim_.topLeft(), part(whole(to)));
+    QPainter(&trough).drawPixmap(thumb_rim_.topLeft(), part(drawn_at(to)));
     trough_ = QPixmapCache::insert(trough);
     thumb_look_ = QPixmapCache::insert(thumb);
     return true;

@@ -69,7 +69,10 @@ private:
     // drawn whole.
     bool paint_composed(QPainter& painter);
     bool keep_trough_and_thumb(QPixmap& trough, QPixmap& thumb);
+    // The style's option, thumb and whole drawing with the thumb at a position of Qt's.
     QStyleOptionSlider option_at(int position);
+    QRect thumb_at(int position);
+    QPixmap drawn_at(int position);
     static constexpr int kRim = 2;  // the style draws the thumb with a rim around it
     QRect rimmed(const QRect& thumb) const;
     bool between_arrows(const QRect& rim);
